@@ -1,0 +1,22 @@
+// Six-key braille chord entry on F D S J K L and the space bar.
+#pragma once
+
+#include <cstdint>
+
+namespace console {
+
+struct ChordState {
+  std::uint8_t ChordDots = 0;
+  std::uint8_t HeldDots = 0;
+  bool CapitalPending = false;
+  bool CapitalLock = false;
+  bool NumberMode = false;
+};
+
+ChordState& Chord();
+
+bool ChordKeyDown(std::uint8_t virtualKey);
+bool ChordKeyUp(std::uint8_t virtualKey);
+void ClearChordState();
+
+}  // namespace console

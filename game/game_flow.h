@@ -1,0 +1,8 @@
+#pragma once
+
+namespace game {
+
+// The main program: start screen, the four rooms and the ending.
+void GameFlow();
+
+}  // namespace game

@@ -1,0 +1,48 @@
+// Reading integers from and writing texts, integers and line ends to the
+// runtime's text streams, and the I/O check that follows every such
+// operation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "console/text_device.h"
+
+namespace runtime {
+
+using console::TextFileRecord;
+
+// 0 when no error is pending; else the code of the failed operation.
+int& PendingIoError();
+
+std::int32_t ReadInteger(TextFileRecord& stream);
+void WriteText(TextFileRecord& stream, std::string_view text, int width);
+void WriteInteger(TextFileRecord& stream, std::int32_t value, int width);
+void WriteLineEnd(TextFileRecord& stream);
+void FlushText(TextFileRecord& stream);
+
+// The failure that CheckIO raises; the program's outermost handler shows it
+// in the error box and ends the program with exit code 1.
+struct EInOutError {
+  std::string message;
+  std::uint32_t address;  // a stable position of the failed check
+};
+
+// Returns when no error is pending; else throws EInOutError.
+void CheckIO();
+
+// The message text of an I/O error code.
+std::string IoErrorText(int code);
+
+// The text of the error box for an exception: class name, the program file's
+// name, the position as 8 hexadecimal digits, the message and a full stop.
+std::string ExceptionErrorText(const char* className, const char* moduleName,
+                               std::uint32_t address, const std::string& message);
+
+// Shows the error box and ends the program with exit code 1.
+[[noreturn]] void ExceptionErrorBox(const EInOutError& error);
+
+void ResetTextIo();
+
+}  // namespace runtime
