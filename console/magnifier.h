@@ -15,6 +15,9 @@ struct MagnifierState {
 
 MagnifierState& Magnifier();
 
+// Shows the picture taken at the press, enlarged by factor around (x, y).
+void DrawZoom(int x, int y, int factor);
+
 void OnRightButtonDown(platform::LPARAM lParam);
 void OnMouseMove(platform::LPARAM lParam);
 void OnRightButtonUp();
