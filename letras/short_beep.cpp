@@ -1,0 +1,14 @@
+#include "letras/short_beep.h"
+
+#include "console/keyboard.h"
+#include "console/tone.h"
+
+namespace letras {
+
+void ShortBeep() {
+  console::PlayTone(ShortBeepFrequency);
+  console::Delay(ShortBeepLength);
+  console::StopTone();
+}
+
+}  // namespace letras
