@@ -1,0 +1,76 @@
+# Shared by scripts/play and scripts/test: the Debian packages the project
+# needs and the build of one CMake preset.  Sourced, not run.
+
+# Fails with a message naming what went wrong.
+die() {
+  echo "error: $*" >&2
+  exit 1
+}
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+JOBS="${MIRABO_JOBS:-2}"
+
+# What building and playing the Linux program needs (the default build also
+# builds the unit tests, the benchmark and the voice tool).
+PLAY_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
+  libgtest-dev googletest libbenchmark-dev
+  libespeak-ng-dev espeak-ng-data espeak-ng
+)
+
+# What testing adds: the Windows cross compilers, Wine, and the tools that
+# drive and look at a real window.
+TEST_PACKAGES=(
+  "${PLAY_PACKAGES[@]}"
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  wine wine64 wine32:i386 fonts-wine
+  xvfb xdotool openbox imagemagick x11-utils
+  sox
+  tesseract-ocr tesseract-ocr-por
+)
+
+# Runs a command as root: directly when we are root, else through sudo.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null 2>&1; then
+    sudo "$@"
+  else
+    die "'$*' needs root, and sudo is not installed"
+  fi
+}
+
+# Installs the packages that are missing; does nothing (and asks apt
+# nothing) when every one is installed already.
+ensure_packages() {
+  local missing=() package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null | grep -q '^ii'; then
+      missing+=("$package")
+    fi
+  done
+  if [ "${#missing[@]}" -eq 0 ]; then
+    return 0
+  fi
+  command -v apt-get >/dev/null 2>&1 || die "missing packages (${missing[*]}) and no apt-get: install them by hand"
+  echo "Installing: ${missing[*]}"
+  # wine32 comes from the i386 architecture.
+  if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
+     ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Configures a preset the first time (later builds reconfigure by themselves
+# when a CMake file changes) and builds it.
+build_preset() {
+  local preset="$1"
+  if [ ! -f "$ROOT/build/$preset/build.ninja" ]; then
+    (cd "$ROOT" && cmake --preset "$preset" >/dev/null) || die "configuring preset $preset failed"
+  fi
+  echo "== building $preset"
+  cmake --build "$ROOT/build/$preset" --parallel "$JOBS" || die "building preset $preset failed"
+}
