@@ -18,7 +18,6 @@ constexpr std::array<int, 3> MinusSegments{36, 43, 61};
 // The conjunction e.
 constexpr int AndSegment = 14;
 
-// Character tests on the decimal text: a nonzero digit, and a digit.
 bool IsNonzeroDigit(char character) { return character >= '1' && character <= '9'; }
 int DigitValue(char character) { return character - '0'; }
 
