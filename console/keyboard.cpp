@@ -1,13 +1,102 @@
-// Placeholder until the keyboard lands: enough for the window to run.
+// The key queue, key translation, the message pump, waits and the braille
+// mode switch.
 #include "console/keyboard.h"
 
+#include <array>
+
+#include "console/braille.h"
 #include "console/console_window.h"
+#include "console/screen_buffer.h"
+#include "console/tone.h"
 
 namespace console {
 
 namespace {
+
+using platform::Os;
+
+struct FunctionKey {
+  std::uint16_t virtualKey;
+  std::uint8_t normalCode;
+  std::uint8_t ctrlCode;
+};
+
+// Marks the one row (Insert) whose Shift variant has a code of its own.
+constexpr std::uint8_t ShiftRuleMark = 0xFF;
+constexpr std::uint8_t ShiftInsertCode = 0xFE;
+
+// The second byte of the extended key each key produces.  Searched from the
+// top; the first match wins.
+constexpr std::array<FunctionKey, 22> FunctionKeyTable = {{
+    {0x70, 0x3B, 0x5E},           // F1
+    {0x71, 0x3C, 0x5F},           // F2
+    {0x72, 0x3D, 0x60},           // F3
+    {0x73, 0x3E, 0x61},           // F4
+    {0x74, 0x3F, 0x62},           // F5
+    {0x75, 0x40, 0x63},           // F6
+    {0x76, 0x41, 0x64},           // F7
+    {0x77, 0x42, 0x65},           // F8
+    {0x78, 0x43, 0x66},           // F9
+    {0x79, 0x44, 0x67},           // F10
+    {0x7A, 0x45, 0x68},           // F11
+    {0x7B, 0x46, 0x69},           // F12
+    {0x2D, 0x52, ShiftRuleMark},  // Insert; Shift+Insert gives 0xFE
+    {0x2E, 0x53, 0x53},           // Delete; Ctrl changes nothing
+    {0x24, 0x47, 0x77},           // Home
+    {0x23, 0x4F, 0x75},           // End
+    {0x21, 0x49, 0x84},           // Page Up
+    {0x22, 0x51, 0x76},           // Page Down
+    {0x26, 0x48, 0x71},           // Up
+    {0x28, 0x50, 0x72},           // Down
+    {0x25, 0x4B, 0x73},           // Left
+    {0x27, 0x4D, 0x74},           // Right
+}};
+static_assert(FunctionKeyTable.size() == 22);
+
+// Indexed by virtual key - 'A'.
+constexpr std::array<std::uint8_t, 26> AltLetterCodes = {
+    0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,  // A B C D E F G H I
+    0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,  // J K L M N O P Q R
+    0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C,        // S T U V W X Y Z
+};
+static_assert(AltLetterCodes.size() == 26);
+
+// Indexed by virtual key - '0'; the main keyboard's digit row only.
+constexpr std::array<std::uint8_t, 10> AltDigitCodes = {
+    0x81, 0x78, 0x79, 0x7A, 0x7B, 0x7C, 0x7D, 0x7E, 0x7F, 0x80,  // 0 1 2 ... 9
+};
+static_assert(AltDigitCodes.size() == 10);
+
+constexpr std::uint8_t Backspace = 8;
+constexpr std::uint8_t CarriageReturn = 13;
+constexpr std::uint8_t LineFeed = 10;
+constexpr std::uint8_t CtrlBackspace = 127;
+
+// Signal frequencies and the length of each note.
+constexpr std::uint16_t ModeOffSignal = 100;
+constexpr std::uint16_t ModeOnSignal = 800;
+constexpr std::uint16_t ChordOnlySignal = 1600;
+constexpr std::uint16_t WithSignsSignal = 400;
+constexpr std::uint16_t SignalLength = 200;
+
 KeyQueueState queue;
 int brailleMode = 0;
+
+bool Held(int virtualKey) { return Os().GetKeyState(virtualKey) < 0; }
+
+// A key that needs two bytes is dropped whole when they do not both fit.
+void QueueExtendedKey(std::uint8_t code) {
+  if (queue.count > KeyQueueCapacity - 2) return;
+  queue.bytes[queue.count++] = 0;
+  queue.bytes[queue.count++] = code;
+}
+
+void Signal(std::uint16_t frequency) {
+  PlayTone(frequency);
+  Delay(SignalLength);
+  StopTone();
+}
+
 }  // namespace
 
 KeyQueueState& KeyQueue() { return queue; }
@@ -15,10 +104,10 @@ int& BrailleMode() { return brailleMode; }
 
 void PumpMessages() {
   platform::MSG message;
-  while (platform::Os().PeekMessageA(message, nullptr, 0, 0, platform::PM_REMOVE)) {
+  while (Os().PeekMessageA(message, nullptr, 0, 0, platform::PM_REMOVE)) {
     if (message.message == platform::WM_QUIT) AbortProgram();
-    platform::Os().TranslateMessage(message);
-    platform::Os().DispatchMessageA(message);
+    Os().TranslateMessage(message);
+    Os().DispatchMessageA(message);
   }
 }
 
@@ -29,7 +118,17 @@ bool KeyPressed() {
 }
 
 std::uint8_t ReadKey() {
-  while (!KeyPressed()) platform::Os().WaitMessage();
+  if (!KeyPressed()) {
+    WindowState& window = Window();
+    window.WaitingForKey = true;
+    if (window.HasFocus) CaretOn();
+    do {
+      Os().WaitMessage();
+    } while (!KeyPressed());
+    // The focus handlers keep the caret in step with HasFocus while we wait.
+    if (window.HasFocus) CaretOff();
+    window.WaitingForKey = false;
+  }
   std::uint8_t key = queue.bytes[0];
   --queue.count;
   for (int i = 0; i < queue.count; ++i) queue.bytes[i] = queue.bytes[i + 1];
@@ -37,18 +136,76 @@ std::uint8_t ReadKey() {
 }
 
 void Delay(std::uint16_t milliseconds) {
-  platform::Os().Sleep(milliseconds);
+  Os().Sleep(milliseconds);
   PumpMessages();
 }
 
-void SetBrailleMode(int mode) { brailleMode = mode > 2 ? 1 : mode; }
-
-void OnChar(std::uint8_t character) {
-  if (queue.count < KeyQueueCapacity) queue.bytes[queue.count++] = character;
+void SetBrailleMode(int mode) {
+  if (mode > 2) mode = 1;
+  if (mode == 0) {
+    ClearChordState();
+    if (brailleMode != 0) Signal(ModeOffSignal);
+  } else if (mode > 0) {
+    Signal(ModeOnSignal);
+    Signal(mode == 1 ? ChordOnlySignal : WithSignsSignal);
+  }
+  brailleMode = mode;
 }
 
-bool OnKeyDown(std::uint8_t) { return true; }
-bool OnKeyUp(std::uint8_t) { return false; }
+void OnChar(std::uint8_t character) {
+  // In braille mode these are the chord keys' own characters.
+  if (brailleMode != 0 && (character == ' ' || (character >= 'A' && character <= 'Z') ||
+                           (character >= 'a' && character <= 'z'))) {
+    return;
+  }
+  if (queue.count >= KeyQueueCapacity) return;
+  if (character == Backspace && Held(platform::VK_CONTROL)) character = CtrlBackspace;
+  if (character == CarriageReturn && Held(platform::VK_CONTROL)) character = LineFeed;
+  queue.bytes[queue.count++] = character;
+}
+
+bool OnKeyDown(std::uint8_t virtualKey) {
+  if (Window().BreakKeyEnabled && virtualKey == platform::VK_CANCEL) AbortProgram();
+  const bool alt = Held(platform::VK_MENU);
+  const bool ctrl = Held(platform::VK_CONTROL);
+  if (alt) {
+    if (ctrl && virtualKey == platform::VK_F12) {
+      SetBrailleMode(0);
+      return true;
+    }
+    if (ctrl && virtualKey == platform::VK_F11) {
+      SetBrailleMode(brailleMode + 1);
+      return true;
+    }
+    if (virtualKey >= 'A' && virtualKey <= 'Z') {
+      QueueExtendedKey(AltLetterCodes[virtualKey - 'A']);
+      return true;
+    }
+    if (virtualKey >= '0' && virtualKey <= '9') {
+      QueueExtendedKey(AltDigitCodes[virtualKey - '0']);
+      return true;
+    }
+  }
+  if (!ctrl && brailleMode != 0 && ChordKeyDown(virtualKey)) return true;
+  if (queue.count > KeyQueueCapacity - 2) return true;
+  for (const FunctionKey& row : FunctionKeyTable) {
+    if (row.virtualKey != virtualKey) continue;
+    if (ctrl) {
+      QueueExtendedKey(row.ctrlCode);
+    } else if (row.ctrlCode == ShiftRuleMark && Held(platform::VK_SHIFT)) {
+      QueueExtendedKey(ShiftInsertCode);
+    } else {
+      QueueExtendedKey(row.normalCode);
+    }
+    break;
+  }
+  return true;
+}
+
+bool OnKeyUp(std::uint8_t virtualKey) {
+  if (brailleMode == 0) return false;
+  return ChordKeyUp(virtualKey);
+}
 
 void ResetKeyboard() {
   queue = KeyQueueState{};

@@ -1,5 +1,6 @@
 #include "runtime/program_end.h"
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/platform.h"
@@ -35,6 +36,9 @@ void EndProgram(int exitCode) {
     step();
   }
   platform::Os().ExitProcess(static_cast<platform::UINT>(ExitCode));
+  // A call through the interface does not carry its [[noreturn]] to the
+  // compiler; no backend's ExitProcess comes back.
+  std::abort();
 }
 
 void Halt() { EndProgram(ExitCode); }

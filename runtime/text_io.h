@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,11 @@ using console::TextFileRecord;
 
 // 0 when no error is pending; else the code of the failed operation.
 int& PendingIoError();
+
+// Open a stream through its device's open procedure, closing it first when
+// it is open (the runtime's reset and rewrite).
+void OpenForReading(TextFileRecord& stream);
+void OpenForWriting(TextFileRecord& stream);
 
 std::int32_t ReadInteger(TextFileRecord& stream);
 void WriteText(TextFileRecord& stream, std::string_view text, int width);
@@ -29,8 +35,12 @@ struct EInOutError {
   std::uint32_t address;  // a stable position of the failed check
 };
 
-// Returns when no error is pending; else throws EInOutError.
-void CheckIO();
+// Returns when no error is pending; else clears it and throws EInOutError,
+// whose address stands for the call site.
+void CheckIO(std::source_location site = std::source_location::current());
+
+// The address the error box shows for a failed check at this site.
+std::uint32_t CheckAddress(const std::source_location& site);
 
 // The message text of an I/O error code.
 std::string IoErrorText(int code);
