@@ -1,0 +1,120 @@
+// Where each of the 87 fragments comes from when espeak-ng makes the voice:
+// a carrier word in which the fragment is heard, and the phonemes of that
+// word to keep.  Cutting a fragment out of a whole word keeps the way its
+// sounds lead into each other, which a fragment said alone would lose.
+//
+// The cut lists espeak-ng's phoneme mnemonics (pt-br voice) in order,
+// separated by blanks.  Where a list has brackets, only the phonemes inside
+// them are kept and the others only say where in the word to look (the i of
+// the conjunction, not the i of vinte).  An empty cut keeps the whole word.
+// Carriers in [[ ]] are phonemes, used where the spelling cannot separate
+// what the segments need (the two halves of não, the o and i of dezoito).
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "synt/segment_table.h"
+
+namespace voice {
+
+struct SegmentSource {
+  std::string_view carrier;  // UTF-8 text or [[phonemes]]
+  std::string_view cut;
+};
+
+// clang-format off
+inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
+    {"quanto", "&~ N"},                 // 1 an: quanto, antes
+    {"agora", "a"},                     // 2 a: agora, ainda, the a of "de 0 a 9", quatro; ending (agradece)
+    {"[[n'&~U~]]", "U"},                // 3 o: the nasal close of não, after 39
+    {"subir", "b i"},                   // 4 bi: subir
+    {"fechada", "d &"},                 // 5 da: fechada, ainda, saída, da, escada
+    {"dez", "d E"},                     // 6 de: dez (the open e of 10); ending (agradece)
+    {"desse", "d e"},                   // 7 de: desse, desista, de, 16 to 19
+    {"digite", "dZ i"},                 // 8 di: digite, and the last syllable of grande and parede
+    {"doze", "d o"},                    // 9 do: dois, doze
+    {"dura", "d u"},                    // 10 du: dura, duzentos
+    {"lado", "d U"},                    // 11 do: unstressed, as in lado, resultado; starts the closing phrase (doutor)
+    {"corredor", "d o"},                // 12 do: corredor
+    {"este é o corredor", "E"},         // 13 é: the verb, in its phrase
+    {"vinte e um", "j [i]"},            // 14 e: the conjunction, said i as in Brazil; also opens está, este, escada
+    {"cento", "eI N"},                  // 15 en: enter, -enta, cem, cento, -entos
+    {"seis", "eI"},                     // 16 ei: seis
+    {"fechada", "f e"},                 // 17 fe: fechada
+    {"parabéns", ""},                   // 18 parabéns: opens the ending
+    {"grande", "g R"},                  // 19 gr, first part of gran: grande; ending (agradece)
+    {"agora", "g O"},                   // 20 go: agora
+    {"saída", "a [i]"},                 // 21 i: muito, sair, maior, saída, saia, dois, três, dezoito
+    {"cinco", "i N"},                   // 22 in: ainda, cinco, quinze, vinte, trinta
+    {"janela", "Z &"},                  // 23 ja: janela
+    {"digite", "Z i"},                  // 24 gi: digite
+    {"tecle", "k"},                     // 25 c: tecle, quinze
+    {"escada", "k a"},                  // 26 ca: escada, catorze
+    {"quinhentos", "k i"},              // 27 qui, first part of quinhen
+    {"corredor", "k o"},                // 28 co: corredor
+    {"procure", "k u"},                 // 29 cu: procure, quanto
+    {"cinco", "k U"},                   // 30 co: cinco, quatro, quarenta, cinquenta
+    {"resultado", "w"},                 // 31 l: resultado (a w in Brazil)
+    {"sala", "l &"},                    // 32 la: sala, janela, lado; ending (Paula)
+    {"tecle", "l y"},                   // 33 le: tecle
+    {"quinhentos", "N"},                // 34 n, third part of quinhen
+    {"numa", "m &"},                    // 35 ma: numa, maior, uma
+    {"número", "m e"},                  // 36 me: número; ending (menos)
+    {"morte", "m O"},                   // 37 mo: morte
+    {"muito", "m w"},                   // 38 mu: muito
+    {"[[n'&~U~]]", "n &~"},             // 39 nã: não, closed by 3
+    {"janela", "n E"},                  // 40 ne: janela
+    {"quinhentos", "n^ eI"},            // 41 nhe, second part of quinhen
+    {"nove", "n O"},                    // 42 no: nove, dezenove, novecentos
+    {"numa", "n u"},                    // 43 nu: numa, número; ending (menos)
+    {"noventa", "n o"},                 // 44 no: noventa
+    {"doutor", "t o r"},                // 45 tor: ending (doutor)
+    {"maior", "O"},                     // 46 o: maior
+    {"este é o corredor", "E [U]"},     // 47 o: the article, said u
+    {"procure", "p"},                   // 48 p: procure, pra
+    {"onze", "o N"},                    // 49 on: onze
+    {"oito", "oI"},                     // 50 oi: oito, oitenta, oitocentos
+    {"parede", "p a"},                  // 51 pa: parede; ending (Paula)
+    {"pontos", "p o N"},                // 52 pon: ending (pontos)
+    {"trinta", "R"},                    // 53 r: trinta, quarenta
+    {"agora", "* &"},                   // 54 ra: agora, dura, pra; ending (agradece)
+    {"grande", "&~ N"},                 // 55 an, second part of gran: grande
+    {"parede", "* e"},                  // 56 re: parede, três, treze, trezentos
+    {"procure", "* y"},                 // 57 re: procure
+    {"zero", "* U"},                    // 58 ro: número, procure, zero, quatro
+    {"maior", "r"},                     // 59 r: sair, maior, corredor, morte, subir, enter, catorze
+    {"resultado", "x e"},               // 60 re: resultado, corredor
+    {"dez", "s"},                       // 61 s: plural s, and the s of cem, cento, cinco; ending (pontos, menos)
+    {"sala", "s a"},                    // 62 sa: sala, sair, saída, saia
+    {"sete", "s E"},                    // 63 se: sete, dezessete, setecentos
+    {"você", "s e"},                    // 64 cê: você, sessenta, setenta
+    {"desse", "s y"},                   // 65 sse: desse; ending (agradece)
+    {"subir", "s u"},                   // 66 su: subir
+    {"trinta", "t"},                    // 67 t: três, quatro, treze, trinta
+    {"resultado", "t a"},               // 68 ta: está, desista, resultado, -enta
+    {"vinte", "tS y"},                  // 69 te: tente, digite, este, morte, antes, sete, vinte
+    {"tecle", "t E"},                   // 70 te: tecle
+    {"enter", "t e"},                   // 71 te: enter
+    {"setenta", "t eI N"},              // 72 ten: tente, setenta, oitenta
+    {"catorze", "t o"},                 // 73 to: catorze
+    {"quanto", "t U"},                  // 74 to: muito, quanto, oito, cento, -entos; ending (pontos)
+    {"uma", "u"},                       // 75 u: uma; ending (Paula)
+    {"um", "u~ N"},                     // 76 um: um
+    {"vinte", "v"},                     // 77 v: vinte
+    {"noventa", "v eI N"},              // 78 ven: noventa
+    {"nove", "v y"},                    // 79 ve: nove
+    {"você", "v o"},                    // 80 vo: você
+    {"fechada", "S a"},                 // 81 cha: fechada
+    {"duzentos", "z"},                  // 82 z: duzentos, trezentos
+    {"zero", "z E"},                    // 83 ze: zero
+    {"dezesseis", "z e"},               // 84 ze: dezesseis, dezessete, dezenove
+    {"onze", "z y"},                    // 85 ze, zi: onze to quinze, desista
+    {"[[dez'oitU]]", "z o"},            // 86 zo: dezoito
+    {"resultado", "z u"},               // 87 su: resultado, where the s is said z
+}};
+// clang-format on
+
+static_assert(SegmentSources.size() == synt::SegmentCount);
+
+}  // namespace voice

@@ -1,0 +1,44 @@
+// What every fragment goes through before it is placed in fones.DAT,
+// whether espeak-ng made it or a person recorded it: silence trimmed, fitted
+// into its segment's wait, edges faded, brought to the common loudness.
+#pragma once
+
+#include <cstddef>
+
+#include "synt/segment_table.h"
+#include "tools/voice/sound.h"
+
+namespace voice {
+
+// The RMS every fragment is brought to (-20 dBFS), and the peak none may
+// pass (-1 dBFS): 19 dB of room for the crest of speech.
+inline constexpr double TargetRms = 0.1;
+inline constexpr double PeakLimit = 0.89;
+inline constexpr int FadeMilliseconds = 3;
+// A fragment must fall silent this long before the game moves on to the
+// next segment, so that the next play never cuts it while it sounds.
+inline constexpr int QuietBeforeNext = 10;
+
+// How many samples a segment's fragment may last: its wait, (end - start)
+// div 30 ms, less QuietBeforeNext.
+std::size_t FragmentBudget(const synt::Segment& segment, int rate);
+
+// Removes the quiet lead-in and tail: what lies more than 40 dB below the
+// fragment's loudest 5 ms.
+Samples TrimSilence(const Samples& samples, int rate);
+
+// Raised-cosine fades of FadeMilliseconds at both ends (shorter for very
+// short fragments), so that no fragment starts or stops with a click.
+void FadeEdges(Samples& samples, int rate);
+
+double Rms(const Samples& samples);
+double Peak(const Samples& samples);
+
+// Scales to TargetRms, or less where the peak would pass PeakLimit.
+void Level(Samples& samples);
+
+// Trim, shorten to budget without changing the pitch (only if longer),
+// fade, level.  Empty if nothing audible is left.
+Samples ShapeFragment(const Samples& raw, std::size_t budget, int rate);
+
+}  // namespace voice
