@@ -70,10 +70,12 @@ start_display() {
     if [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; then
       continue
     fi
-    Xvfb ":$display" -screen 0 1600x1200x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    Xvfb ":$display" -screen 0 1600x1200x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
     pid=$!
     # Another test may have taken the same number at the same moment: then
-    # this server dies and the next number is tried.
+    # this server dies and the next number is tried.  (-noreset: without it
+    # the server resets when this probe, its last client, disconnects, and
+    # the next client to connect during the reset is refused.)
     for _ in $(seq 100); do
       if xdpyinfo -display ":$display" >/dev/null 2>&1; then
         STARTED_PIDS+=("$pid")
