@@ -17,6 +17,9 @@ ChordState& Chord();
 
 bool ChordKeyDown(std::uint8_t virtualKey);
 bool ChordKeyUp(std::uint8_t virtualKey);
+// Mode 2's number and capital signs applied to a completed chord's
+// character; answers 0xFE when the chord was a sign and types nothing.
+std::uint8_t ApplyBrailleSigns(std::uint8_t character);
 void ClearChordState();
 
 }  // namespace console

@@ -187,7 +187,7 @@ bool OnKeyDown(std::uint8_t virtualKey) {
     }
   }
   if (!ctrl && brailleMode != 0 && ChordKeyDown(virtualKey)) return true;
-  if (queue.count > KeyQueueCapacity - 2) return true;
+  // QueueExtendedKey drops the key when the queue has no room for both bytes.
   for (const FunctionKey& row : FunctionKeyTable) {
     if (row.virtualKey != virtualKey) continue;
     if (ctrl) {

@@ -107,6 +107,7 @@ TEST_F(ConsoleInputTest, TheRestOfALineWaitsForTheNextRead) {
   TypeLine(900, "5");
   EXPECT_EQ(Read(), 12);
   EXPECT_EQ(os().now, 100u);
+  EXPECT_EQ(console::StandardInput().bufferPosition, 2u) << "the blank after 12 stays unread";
   EXPECT_EQ(Read(), 34);
   EXPECT_EQ(os().now, 100u) << "the second number is read without waiting";
   EXPECT_EQ(Read(), 5);
