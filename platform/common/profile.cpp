@@ -75,7 +75,7 @@ DWORD ProfileString(const std::optional<std::string>& iniText, const char* secti
     while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
   }
   std::size_t count = value.size() < size - 1 ? value.size() : size - 1;
-  std::memcpy(buffer, value.data(), count);
+  if (count > 0) std::memcpy(buffer, value.data(), count);  // a null default has no data
   buffer[count] = '\0';
   return static_cast<DWORD>(count);
 }

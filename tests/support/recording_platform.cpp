@@ -107,6 +107,12 @@ RecordingPlatform::DeviceContext* RecordingPlatform::Context(HDC handle) {
   return index < contexts_.size() ? &contexts_[index] : nullptr;
 }
 
+RecordingPlatform::DeviceContext* RecordingPlatform::LiveContext(HDC handle) {
+  DeviceContext* dc = Context(handle);
+  if (dc != nullptr && dc->released) ++staleContextUses;
+  return dc;
+}
+
 // Stock fonts stand in at 8 x 16; created fonts are as wide and high as
 // asked, and height 0 means the 8 x 16 default too.
 int RecordingPlatform::FontWidth(const DeviceContext& dc) {
@@ -210,7 +216,7 @@ HWND RecordingPlatform::CreateWindowExA(DWORD, const char* className, const char
   Record(call.str());
   titles.emplace_back(windowName);
   auto found = classes_.find(className);
-  if (found == classes_.end()) return nullptr;
+  if (found == classes_.end() || refuseWindows) return nullptr;
   window_ = WindowRecord{};
   window_.handle = kWindow;
   window_.exists = true;
@@ -343,7 +349,8 @@ HDC RecordingPlatform::BeginPaint(HWND window, PAINTSTRUCT& paint) {
   paint.fErase = window_.eraseRequested;
   RECT client;
   GetClientRect(window, client);
-  paint.rcPaint = client;
+  paint.rcPaint = nextPaintRect.value_or(client);
+  nextPaintRect.reset();
   if (window_.eraseRequested) shown_.clear();
   window_.invalid = false;
   window_.eraseRequested = false;
@@ -390,7 +397,8 @@ bool RecordingPlatform::DeleteDC(HDC handle) {
 
 HBITMAP RecordingPlatform::CreateCompatibleBitmap(HDC, int width, int height) {
   Record("CreateCompatibleBitmap(" + std::to_string(width) + ", " + std::to_string(height) + ")");
-  GdiObject bitmap{GdiObject::Kind::Bitmap};
+  GdiObject bitmap;
+  bitmap.kind = GdiObject::Kind::Bitmap;
   bitmap.width = width;
   bitmap.height = height;
   objects_.push_back(bitmap);
@@ -398,7 +406,7 @@ HBITMAP RecordingPlatform::CreateCompatibleBitmap(HDC, int width, int height) {
 }
 
 HGDIOBJ RecordingPlatform::SelectObject(HDC handle, HGDIOBJ object) {
-  DeviceContext* dc = Context(handle);
+  DeviceContext* dc = LiveContext(handle);
   GdiObject* selected = Object(object);
   if (dc == nullptr || selected == nullptr) return nullptr;
   HGDIOBJ* slot = selected->kind == GdiObject::Kind::Font    ? &dc->font
@@ -416,7 +424,8 @@ HGDIOBJ RecordingPlatform::GetStockObject(int index) {
     if (objects_[i].stock && objects_[i].weight == index) return FromIndex<HGDIOBJ>(i);
   }
   if (std::find(std::begin(kinds), std::end(kinds), index) == std::end(kinds)) return nullptr;
-  GdiObject stock{index == BLACK_BRUSH ? GdiObject::Kind::Brush : GdiObject::Kind::Font};
+  GdiObject stock;
+  stock.kind = index == BLACK_BRUSH ? GdiObject::Kind::Brush : GdiObject::Kind::Font;
   stock.stock = true;
   stock.weight = index;  // the stock index, for the lookup above
   objects_.push_back(stock);
@@ -437,14 +446,15 @@ bool RecordingPlatform::DeleteObject(HGDIOBJ handle) {
 
 HBRUSH RecordingPlatform::CreateSolidBrush(COLORREF colour) {
   Record("CreateSolidBrush(" + std::to_string(colour) + ")");
-  GdiObject brush{GdiObject::Kind::Brush};
+  GdiObject brush;
+  brush.kind = GdiObject::Kind::Brush;
   brush.colour = colour;
   objects_.push_back(brush);
   return FromIndex<HBRUSH>(objects_.size() - 1);
 }
 
 COLORREF RecordingPlatform::SetTextColor(HDC handle, COLORREF colour) {
-  DeviceContext* dc = Context(handle);
+  DeviceContext* dc = LiveContext(handle);
   if (dc == nullptr) return 0;
   COLORREF previous = dc->textColour;
   dc->textColour = colour;
@@ -452,7 +462,7 @@ COLORREF RecordingPlatform::SetTextColor(HDC handle, COLORREF colour) {
 }
 
 COLORREF RecordingPlatform::SetBkColor(HDC handle, COLORREF colour) {
-  DeviceContext* dc = Context(handle);
+  DeviceContext* dc = LiveContext(handle);
   if (dc == nullptr) return 0;
   COLORREF previous = dc->backColour;
   dc->backColour = colour;
@@ -460,7 +470,7 @@ COLORREF RecordingPlatform::SetBkColor(HDC handle, COLORREF colour) {
 }
 
 bool RecordingPlatform::TextOutA(HDC handle, int x, int y, const char* text, int count) {
-  DeviceContext* dc = Context(handle);
+  DeviceContext* dc = LiveContext(handle);
   if (dc == nullptr || dc->released) return false;
   std::string bytes(text, static_cast<std::size_t>(std::max(count, 0)));
   std::ostringstream call;
@@ -483,8 +493,8 @@ bool RecordingPlatform::BitBlt(HDC dest, int x, int y, int width, int height, HD
   call << "BitBlt(" << x << ", " << y << ", " << width << ", " << height << ", " << sourceX
        << ", " << sourceY << ", " << rop << ")";
   Record(call.str());
-  DeviceContext* to = Context(dest);
-  DeviceContext* from = Context(source);
+  DeviceContext* to = LiveContext(dest);
+  DeviceContext* from = LiveContext(source);
   if (to == nullptr || from == nullptr) return false;
   if (to->window != nullptr && from->window != nullptr) {
     std::map<std::pair<int, int>, Glyph> moved;
@@ -515,7 +525,7 @@ bool RecordingPlatform::StretchBlt(HDC, int x, int y, int width, int height, HDC
 
 bool RecordingPlatform::PatBlt(HDC handle, int x, int y, int width, int height, DWORD rop) {
   std::ostringstream call;
-  DeviceContext* dc = Context(handle);
+  DeviceContext* dc = LiveContext(handle);
   GdiObject* brush = dc ? Object(dc->brush) : nullptr;
   call << "PatBlt(" << x << ", " << y << ", " << width << ", " << height << ", " << rop
        << ", brush " << (brush ? brush->colour : 0) << ")";
@@ -539,7 +549,8 @@ HFONT RecordingPlatform::CreateFontA(int height, int width, int, int, int weight
   call << "CreateFontA(" << height << ", " << width << ", " << weight << ", " << charSet << ", "
        << faceName << ")";
   Record(call.str());
-  GdiObject font{GdiObject::Kind::Font};
+  GdiObject font;
+  font.kind = GdiObject::Kind::Font;
   font.height = height;
   font.width = width;
   font.weight = weight;
@@ -549,7 +560,7 @@ HFONT RecordingPlatform::CreateFontA(int height, int width, int, int, int weight
 }
 
 bool RecordingPlatform::GetTextMetricsA(HDC handle, TEXTMETRICA& metrics) {
-  DeviceContext* dc = Context(handle);
+  DeviceContext* dc = LiveContext(handle);
   if (dc == nullptr) return false;
   metrics = TEXTMETRICA{};
   metrics.tmHeight = FontHeight(*dc);
@@ -558,6 +569,7 @@ bool RecordingPlatform::GetTextMetricsA(HDC handle, TEXTMETRICA& metrics) {
   metrics.tmAscent = metrics.tmHeight * 4 / 5;
   metrics.tmDescent = metrics.tmHeight - metrics.tmAscent;
   metrics.tmExternalLeading = externalLeading;
+  metrics.tmOverhang = overhang;
   GdiObject* font = Object(dc->font);
   metrics.tmWeight = (font && !font->stock) ? font->weight : FW_NORMAL;
   return true;

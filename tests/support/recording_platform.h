@@ -66,8 +66,13 @@ class RecordingPlatform : public Platform {
   int frameHeight = 4;    // SM_CYFRAME
   int captionHeight = 19; // SM_CYCAPTION
   int externalLeading = 0;
+  int overhang = 0;  // tmOverhang of every font
+  // The update rectangle of the next BeginPaint, once; otherwise the whole
+  // client area.
+  std::optional<RECT> nextPaintRect;
   bool activateOnShow = true;  // ShowWindow makes the window active and focused
   bool isActiveWindow = true;  // GetActiveWindow answers our window
+  bool refuseWindows = false;  // CreateWindowExA fails
   MCIERROR mciResult = 0;
 
   // --- Scripted input, delivered by PeekMessageA once the clock reaches it
@@ -86,6 +91,9 @@ class RecordingPlatform : public Platform {
   std::vector<std::string> titles;  // every title the window had, in order
   std::vector<UINT> beeps;
   std::uint64_t now = 0;  // the virtual clock, in milliseconds
+  // Drawing calls (SelectObject, colours, text, pixel copies, metrics) made
+  // on a device context that was already released.
+  int staleContextUses = 0;
 
   // The text the window shows, one string per row of cells of the given
   // size, built from the text runs and pixel copies drawn on the window.
@@ -179,7 +187,7 @@ class RecordingPlatform : public Platform {
 
  private:
   struct GdiObject {
-    enum class Kind { Font, Brush, Bitmap } kind;
+    enum class Kind { Font, Brush, Bitmap } kind = Kind::Font;
     bool stock = false;
     bool deleted = false;
     int height = 0;  // fonts: cell height; bitmaps: size
@@ -222,6 +230,9 @@ class RecordingPlatform : public Platform {
   LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam);
   GdiObject* Object(HGDIOBJ handle);
   DeviceContext* Context(HDC handle);
+  // The context behind handle, or null when there is none; counts a use of
+  // a released context.
+  DeviceContext* LiveContext(HDC handle);
   int FontWidth(const DeviceContext& dc);
   int FontHeight(const DeviceContext& dc);
 
