@@ -38,7 +38,8 @@ class TextDeviceTest : public ::testing::Test {
   // A row of the character plane without its trailing blanks.
   static std::string Row(int row) {
     const auto& plane = Screen().CharPlane;
-    std::string text(plane.begin() + row * ScreenColumns, plane.begin() + (row + 1) * ScreenColumns);
+    std::string text(plane.begin() + row * ScreenColumns,
+                     plane.begin() + (row + 1) * ScreenColumns);
     return text.substr(0, text.find_last_not_of(' ') + 1);
   }
 
