@@ -1,0 +1,168 @@
+// Reading WAV data, rate conversion, time compression, trimming and fades,
+// and finding a fragment's phonemes in a word.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "tests/voice/wav_bytes.h"
+#include "tools/voice/resample.h"
+#include "tools/voice/shaping.h"
+#include "tools/voice/synthesised_voice.h"
+#include "tools/voice/wav_io.h"
+#include "tools/voice/wsola.h"
+
+namespace {
+
+using voice_test::WavBytes;
+using voice_test::WavKind;
+
+voice::Samples Sine(int rate, double seconds, double frequency, double amplitude) {
+  voice::Samples samples(static_cast<std::size_t>(seconds * rate));
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    samples[i] = static_cast<float>(
+        amplitude * std::sin(2 * std::numbers::pi * frequency * static_cast<double>(i) / rate));
+  }
+  return samples;
+}
+
+// The frequency of a steady tone, from the upward zero crossings of its
+// middle half.
+double Frequency(const voice::Samples& samples, int rate) {
+  const std::size_t from = samples.size() / 4, to = 3 * samples.size() / 4;
+  std::size_t first = 0, last = 0, crossings = 0;
+  for (std::size_t i = from + 1; i < to; ++i) {
+    if (samples[i - 1] < 0 && samples[i] >= 0) {
+      if (crossings == 0) first = i;
+      last = i;
+      ++crossings;
+    }
+  }
+  return crossings < 2 ? 0 : double(crossings - 1) * rate / double(last - first);
+}
+
+voice::Sound Decode(const WavKind& kind, const std::vector<std::vector<double>>& frames) {
+  std::string error;
+  auto sound = voice::DecodeWav(WavBytes(kind, frames), error);
+  EXPECT_TRUE(sound) << error;
+  return sound.value_or(voice::Sound{});
+}
+
+TEST(WavReading, DecodesEachSampleFormatToTheSameScale) {
+  const std::vector<std::vector<double>> frames = {{0.0}, {0.5}, {-0.5}};
+  for (const WavKind& kind : {WavKind{1, 8}, WavKind{1, 16}, WavKind{1, 24}, WavKind{1, 32},
+                              WavKind{3, 32}, WavKind{1, 24, 1, 22050, true}}) {
+    SCOPED_TRACE(std::to_string(kind.bits) + " bits, tag " + std::to_string(kind.tag));
+    voice::Sound sound = Decode(kind, frames);
+    ASSERT_EQ(sound.samples.size(), 3u);
+    EXPECT_NEAR(sound.samples[0], 0.0, 0.01);  // 8-bit silence is 128, not 0
+    EXPECT_NEAR(sound.samples[1], 0.5, 0.01);
+    EXPECT_NEAR(sound.samples[2], -0.5, 0.01);  // sign of 24-bit data
+  }
+}
+
+TEST(WavReading, MixesStereoDownAndKeepsTheRate) {
+  voice::Sound sound = Decode({1, 16, 2, 48000}, {{0.5, -0.5}, {0.25, 0.75}});
+  EXPECT_EQ(sound.rate, 48000);
+  ASSERT_EQ(sound.samples.size(), 2u);
+  EXPECT_NEAR(sound.samples[0], 0.0, 0.001);
+  EXPECT_NEAR(sound.samples[1], 0.5, 0.001);
+}
+
+TEST(WavReading, RefusesWhatItCannotRead) {
+  std::string error;
+  EXPECT_FALSE(voice::DecodeWav({'R', 'I', 'F', 'F'}, error));
+  EXPECT_FALSE(voice::DecodeWav(WavBytes({2, 4}, {{0.0}}), error));  // ADPCM
+  EXPECT_NE(error.find("unsupported"), std::string::npos);
+}
+
+TEST(WavWriting, ClampsAndRoundsToSixteenBits) {
+  auto bytes = voice::EncodeWav16({0.0f, 2.0f, -2.0f, 0.5f}, 22050);
+  ASSERT_EQ(bytes.size(), 44u + 8u);
+  auto at = [&](std::size_t i) { return static_cast<std::int16_t>(bytes[44 + 2 * i] | bytes[45 + 2 * i] << 8); };
+  EXPECT_EQ(at(0), 0);
+  EXPECT_EQ(at(1), 32767);
+  EXPECT_EQ(at(2), -32767);
+  EXPECT_EQ(at(3), 16384);
+}
+
+TEST(Resampling, KeepsPitchAndDuration) {
+  const voice::Samples tone = Sine(48000, 0.5, 440, 0.5);
+  const voice::Samples converted = voice::Resample(tone, 48000, 22050);
+  EXPECT_NEAR(double(converted.size()), 0.5 * 22050, 2);
+  EXPECT_NEAR(Frequency(converted, 22050), 440, 2);
+  // Going down removes what the new rate cannot hold instead of folding it
+  // back as a false tone: 15 kHz is above 22050 Hz's limit.
+  const voice::Samples high = voice::Resample(Sine(48000, 0.5, 15000, 0.5), 48000, 22050);
+  EXPECT_LT(voice::Rms(voice::Samples(high.begin() + 1000, high.end() - 1000)), 0.01);
+}
+
+TEST(TimeCompression, ShortensToTheTargetWithoutRaisingThePitch) {
+  const voice::Samples tone = Sine(22050, 0.6, 180, 0.5);  // a low voice
+  const voice::Samples shorter = voice::TimeCompress(tone, 5000, 22050);
+  EXPECT_EQ(shorter.size(), 5000u);
+  EXPECT_NEAR(Frequency(shorter, 22050), 180, 180 * 0.02);
+  // The level stays: no cancellation between overlapping frames.
+  EXPECT_NEAR(voice::Rms(voice::Samples(shorter.begin() + 500, shorter.end() - 500)), 0.5 / std::sqrt(2), 0.05);
+  // Already short enough: untouched.
+  EXPECT_EQ(voice::TimeCompress(tone, tone.size() + 10, 22050), tone);
+}
+
+TEST(Shaping, TrimsQuietEdgesAndFadesWithoutAClick) {
+  voice::Samples sound(2000, 0.0f);
+  const voice::Samples tone = Sine(22050, 0.1, 300, 0.5);
+  sound.insert(sound.end(), tone.begin(), tone.end());
+  sound.insert(sound.end(), 3000, 0.0001f);  // a faint hiss after the word
+  voice::Samples trimmed = voice::TrimSilence(sound, 22050);
+  EXPECT_NEAR(double(trimmed.size()), double(tone.size()), 22050 * 0.002);
+  voice::FadeEdges(trimmed, 22050);
+  EXPECT_LT(std::abs(trimmed.front()), 0.01);
+  EXPECT_LT(std::abs(trimmed.back()), 0.01);
+  // The fade is gradual: the steps between neighbours stay near the tone's
+  // own (0.043), far from the jump of a cut tone (up to 0.5).
+  float largestStep = 0;
+  for (std::size_t i = 1; i < trimmed.size(); ++i) {
+    largestStep = std::max(largestStep, std::abs(trimmed[i] - trimmed[i - 1]));
+  }
+  EXPECT_LT(largestStep, 0.07);
+}
+
+TEST(Shaping, LevelsToTheTargetButNeverPastThePeakLimit) {
+  voice::Samples quiet = Sine(22050, 0.1, 300, 0.01);
+  voice::Level(quiet);
+  EXPECT_NEAR(voice::Rms(quiet), voice::TargetRms, 1e-4);
+  voice::Samples spiky(1000, 0.001f);
+  spiky[500] = 0.5f;  // a click-like fragment: RMS alone would push it past full scale
+  voice::Level(spiky);
+  EXPECT_LE(voice::Peak(spiky), voice::PeakLimit + 1e-6);
+}
+
+TEST(Shaping, BudgetEndsTenMillisecondsBeforeTheWait) {
+  // Segment 1: 5505 samples, a wait of 183 ms, so 173 ms to sound in.
+  EXPECT_EQ(voice::FragmentBudget(synt::SegmentNumber(1), 22050), 173u * 22050 / 1000);
+  EXPECT_EQ(voice::FragmentBudget(synt::SegmentNumber(67), 22050), 42u * 22050 / 1000);
+}
+
+TEST(Cutting, KeepsTheNamedPhonemesAtTheirFirstPlace) {
+  // vinte e um: v i N tS j i ; u~ N
+  const std::vector<voice::Phoneme> word = {{"v", 100}, {"i", 200}, {"N", 300}, {"tS", 400},
+                                            {"j", 500}, {"i", 600}, {";", 700}, {"u~", 800},
+                                            {"N", 900}, {"_:", 1000}};
+  auto plain = voice::FindCut(word, "i N", 1100);
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->first, 200u);
+  EXPECT_EQ(plain->end, 400u);
+  // Bracketed: the i after j, cut to where the next phoneme starts.
+  auto conjunction = voice::FindCut(word, "j [i]", 1100);
+  ASSERT_TRUE(conjunction);
+  EXPECT_EQ(conjunction->first, 600u);
+  EXPECT_EQ(conjunction->end, 700u);
+  // The whole word ends where the pause begins.
+  auto whole = voice::FindCut(word, "", 1100);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->first, 100u);
+  EXPECT_EQ(whole->end, 1000u);
+  EXPECT_FALSE(voice::FindCut(word, "d o", 1100));
+}
+
+}  // namespace
