@@ -1,0 +1,169 @@
+// Start and end of the backend, and the calls that are neither window nor
+// drawing: profile strings, the module file name, time, sound and the
+// message box.
+#include "platform/sdl/sdl_platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/common/profile.h"
+#include "platform/native.h"
+#include "platform/sdl/sdl_cp1252.h"
+#include "platform/sdl/sdl_files.h"
+
+#ifndef MIRABO_DATA_DIR
+#define MIRABO_DATA_DIR "/usr/local/share/mirabo"
+#endif
+
+namespace platform::sdl {
+
+namespace {
+
+constexpr UINT MB_ICONWARNING = 0x00000030;
+constexpr UINT MB_ICONINFORMATION = 0x00000040;
+constexpr int IDOK = 1;
+
+// Files opened by bare name through MCI: the current directory, then the
+// program's own directory, then the installed data directory.
+std::optional<std::vector<std::uint8_t>> ReadSoundFile(const std::string& name) {
+  if (!IsBareName(name)) return ReadBinaryFile(name);
+  std::vector<std::filesystem::path> directories;
+  std::error_code error;
+  std::filesystem::path current = std::filesystem::current_path(error);
+  if (!error) directories.push_back(current);
+  std::filesystem::path program = ProgramFile();
+  if (!program.empty()) directories.push_back(program.parent_path());
+  directories.emplace_back(MIRABO_DATA_DIR);
+  std::optional<std::filesystem::path> found = FindInDirectories(directories, name);
+  if (!found) return std::nullopt;
+  return ReadBinaryFile(*found);
+}
+
+// An in-memory image is trusted for its own length, as winmm trusts it;
+// beyond this it is taken for garbage.
+constexpr std::size_t kLargestSoundImage = 64u << 20;
+
+}  // namespace
+
+SdlPlatform::SdlPlatform() {
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
+  videoAvailable_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (videoAvailable_) SDL_StartTextInput();
+  fonts_ = std::make_unique<FontLibrary>();
+  audio_ = std::make_unique<SdlAudio>();
+  mci_ = std::make_unique<MciInterpreter>(&ReadSoundFile, *audio_);
+}
+
+SdlPlatform::~SdlPlatform() { Shutdown(); }
+
+void SdlPlatform::Shutdown() {
+  if (audio_) audio_->Close();
+  mci_.reset();
+  audio_.reset();
+  caret_.reset();
+  contexts_.Clear();
+  objects_.Clear();
+  stock_.clear();
+  defaultBitmap_ = nullptr;
+  windows_.Clear();
+  fonts_.reset();
+  SDL_Quit();
+}
+
+DWORD SdlPlatform::GetPrivateProfileStringA(const char* section, const char* key,
+                                            const char* defaultValue, char* buffer, DWORD size,
+                                            const char* fileName) {
+  std::optional<std::string> text;
+  std::string name = fileName != nullptr ? fileName : "";
+  if (IsBareName(name)) {
+    std::filesystem::path directory =
+        ConfigDirectory(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (auto found = FindIgnoringCase(directory, name)) text = ReadTextFile(*found);
+  } else {
+    text = ReadTextFile(name);
+  }
+  return ProfileString(text, section, key, defaultValue, buffer, size);
+}
+
+DWORD SdlPlatform::GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
+  if (buffer == nullptr || size == 0) return 0;
+  // The ANSI call answers in the code page, with '?' for what it lacks.
+  std::string path = Cp1252FromUtf8(ProgramFile().string(), '?');
+  if (path.size() >= size) {
+    // Cut as Windows Vista and later cut: size - 1 bytes and the zero.
+    std::memcpy(buffer, path.data(), size - 1);
+    buffer[size - 1] = '\0';
+    return size;
+  }
+  std::memcpy(buffer, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}
+
+void SdlPlatform::Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+
+DWORD SdlPlatform::GetTickCount() { return SDL_GetTicks(); }
+
+void SdlPlatform::ExitProcess(UINT exitCode) {
+  // Closing the audio device completes the disk driver's file.
+  Shutdown();
+  std::fflush(nullptr);
+  std::_Exit(static_cast<int>(exitCode));
+}
+
+bool SdlPlatform::MessageBeep(UINT) {
+  audio_->Beep();
+  return true;
+}
+
+MCIERROR SdlPlatform::mciSendStringA(const char* command, char* returnString, UINT returnLength,
+                                     HWND) {
+  if (returnString != nullptr && returnLength > 0) returnString[0] = '\0';
+  return mci_->Send(command != nullptr ? command : "");
+}
+
+bool SdlPlatform::sndPlaySoundA(const void* sound, UINT flags) {
+  if (sound == nullptr) {
+    audio_->StopImage();
+    return true;
+  }
+  // Sounds by file or alias name are not used: only in-memory images.
+  if ((flags & SND_MEMORY) == 0) return false;
+  const auto* image = static_cast<const std::uint8_t*>(sound);
+  std::size_t size = RiffImageSize(image);
+  if (size == 0 || size > kLargestSoundImage) return false;
+  WaveParse parsed = ParseWave(std::span<const std::uint8_t>(image, size));
+  const auto* wave = std::get_if<WaveView>(&parsed);
+  if (wave == nullptr) return false;
+  // The samples are converted now; the caller may free its image as soon
+  // as it has stopped the sound.
+  audio_->PlayImage(*wave, (flags & SND_LOOP) != 0, (flags & SND_ASYNC) == 0);
+  return true;
+}
+
+int SdlPlatform::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
+  std::string body = Utf8FromCp1252(text != nullptr ? text : "");
+  std::string title = Utf8FromCp1252(caption != nullptr ? caption : "Error");
+  Uint32 icon = SDL_MESSAGEBOX_ERROR;
+  if ((type & 0xF0) == MB_ICONWARNING) icon = SDL_MESSAGEBOX_WARNING;
+  if ((type & 0xF0) == MB_ICONINFORMATION) icon = SDL_MESSAGEBOX_INFORMATION;
+  Window* parent = FindWindow(owner);
+  if (videoAvailable_ &&
+      SDL_ShowSimpleMessageBox(icon, title.c_str(), body.c_str(),
+                               parent != nullptr ? parent->sdl.get() : nullptr) == 0) {
+    return IDOK;
+  }
+  // No display: the player reads it on the terminal.
+  std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
+  return IDOK;
+}
+
+}  // namespace platform::sdl
+
+namespace platform {
+
+std::unique_ptr<Platform> CreateNativePlatform() { return std::make_unique<sdl::SdlPlatform>(); }
+
+}  // namespace platform
