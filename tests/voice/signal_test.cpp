@@ -127,13 +127,22 @@ TEST(Shaping, TrimsQuietEdgesAndFadesWithoutAClick) {
   EXPECT_LT(largestStep, 0.07);
 }
 
-TEST(Shaping, LevelsToTheTargetButNeverPastThePeakLimit) {
-  voice::Samples quiet = Sine(22050, 0.1, 300, 0.01);
-  voice::Level(quiet);
-  EXPECT_NEAR(voice::Rms(quiet), voice::TargetRms, 1e-4);
+TEST(Shaping, LevelsToOneLoudnessButNeverPastThePeakLimit) {
+  auto decibels = [](double rms) { return 20 * std::log10(rms / voice::TargetRms); };
+  // A low vowel-like tone: the weighting hardly touches it.
+  voice::Samples vowel = Sine(22050, 0.1, 300, 0.01);
+  voice::Level(vowel, 22050);
+  EXPECT_NEAR(decibels(voice::Rms(vowel)), 0.0, 0.5);
+  EXPECT_LE(decibels(voice::Rms(vowel)), 1e-6);
+  // A hiss-like tone at 6 kHz sounds louder than its RMS: it ends quieter
+  // in plain RMS than the vowel, but less than 3 dB so.
+  voice::Samples hiss = Sine(22050, 0.1, 6000, 0.5);
+  voice::Level(hiss, 22050);
+  EXPECT_LT(decibels(voice::Rms(hiss)), -2.0);
+  EXPECT_GE(decibels(voice::Rms(hiss)), -voice::QuieterAtMost - 1e-6);
   voice::Samples spiky(1000, 0.001f);
   spiky[500] = 0.5f;  // a click-like fragment: RMS alone would push it past full scale
-  voice::Level(spiky);
+  voice::Level(spiky, 22050);
   EXPECT_LE(voice::Peak(spiky), voice::PeakLimit + 1e-6);
 }
 

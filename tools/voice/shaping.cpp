@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "tools/voice/wsola.h"
 
@@ -68,10 +69,66 @@ double Peak(const Samples& samples) {
   return peak;
 }
 
-void Level(Samples& samples) {
+namespace {
+
+// A second-order section, from the analogue prototypes' cookbook formulas,
+// so that the weighting is right at any rate.
+struct Biquad {
+  double b0, b1, b2, a1, a2;
+
+  static Biquad HighShelf(double frequency, double gainDb, double q, int rate) {
+    const double a = std::pow(10.0, gainDb / 40);
+    const double w = 2 * std::numbers::pi * frequency / rate;
+    const double alpha = std::sin(w) / (2 * q);
+    const double c = std::cos(w);
+    const double root = 2 * std::sqrt(a) * alpha;
+    const double a0 = (a + 1) - (a - 1) * c + root;
+    return {a * ((a + 1) + (a - 1) * c + root) / a0, -2 * a * ((a - 1) + (a + 1) * c) / a0,
+            a * ((a + 1) + (a - 1) * c - root) / a0, 2 * ((a - 1) - (a + 1) * c) / a0,
+            ((a + 1) - (a - 1) * c - root) / a0};
+  }
+
+  static Biquad HighPass(double frequency, double q, int rate) {
+    const double w = 2 * std::numbers::pi * frequency / rate;
+    const double alpha = std::sin(w) / (2 * q);
+    const double c = std::cos(w);
+    const double a0 = 1 + alpha;
+    return {(1 + c) / 2 / a0, -(1 + c) / a0, (1 + c) / 2 / a0, -2 * c / a0, (1 - alpha) / a0};
+  }
+
+  std::vector<double> Filter(const std::vector<double>& input) const {
+    std::vector<double> output(input.size());
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    for (std::size_t i = 0; i < input.size(); ++i) {
+      const double y = b0 * input[i] + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+      x2 = x1;
+      x1 = input[i];
+      y2 = y1;
+      y1 = y;
+      output[i] = y;
+    }
+    return output;
+  }
+};
+
+}  // namespace
+
+double WeightedRms(const Samples& samples, int rate) {
+  if (samples.empty()) return 0;
+  std::vector<double> signal(samples.begin(), samples.end());
+  signal = Biquad::HighShelf(1681.97, 4.0, 0.7072, rate).Filter(signal);
+  signal = Biquad::HighPass(38.135, 0.5003, rate).Filter(signal);
+  double sum = 0;
+  for (double value : signal) sum += value * value;
+  return std::sqrt(sum / static_cast<double>(signal.size()));
+}
+
+void Level(Samples& samples, int rate) {
   const double rms = Rms(samples);
-  if (rms <= 0) return;
-  double gain = TargetRms / rms;
+  const double weighted = WeightedRms(samples, rate);
+  if (rms <= 0 || weighted <= 0) return;
+  const double quietest = TargetRms * std::pow(10.0, -QuieterAtMost / 20);
+  double gain = std::clamp(TargetRms / weighted, quietest / rms, TargetRms / rms);
   const double peak = Peak(samples);
   if (peak * gain > PeakLimit) gain = PeakLimit / peak;
   for (float& sample : samples) sample = static_cast<float>(sample * gain);
@@ -81,7 +138,7 @@ Samples ShapeFragment(const Samples& raw, std::size_t budget, int rate) {
   Samples fragment = TrimSilence(raw, rate);
   fragment = TimeCompress(fragment, budget, rate);
   FadeEdges(fragment, rate);
-  Level(fragment);
+  Level(fragment, rate);
   return fragment;
 }
 

@@ -10,10 +10,16 @@
 
 namespace voice {
 
-// The RMS every fragment is brought to (-20 dBFS), and the peak none may
-// pass (-1 dBFS): 19 dB of room for the crest of speech.
+// The loudness every fragment is brought to (-20 dBFS), and the peak none
+// may pass (-1 dBFS): 19 dB of room for the crest of speech.
 inline constexpr double TargetRms = 0.1;
 inline constexpr double PeakLimit = 0.89;
+// Loudness is measured as the ear weighs it (K-weighting, as in loudness
+// meters), which hears an s as louder than its RMS says, so hissing
+// fragments come out a little below vowels in plain RMS.  Plain RMS is
+// still held between TargetRms and this many dB below it, so that no two
+// fragments differ by 3 dB or more.
+inline constexpr double QuieterAtMost = 2.8;
 inline constexpr int FadeMilliseconds = 3;
 // A fragment must fall silent this long before the game moves on to the
 // next segment, so that the next play never cuts it while it sounds.
@@ -33,9 +39,14 @@ void FadeEdges(Samples& samples, int rate);
 
 double Rms(const Samples& samples);
 double Peak(const Samples& samples);
+// The RMS of the K-weighted signal: a high shelf of +4 dB above about
+// 1.7 kHz after a high pass at 38 Hz.
+double WeightedRms(const Samples& samples, int rate);
 
-// Scales to TargetRms, or less where the peak would pass PeakLimit.
-void Level(Samples& samples);
+// Scales to a K-weighted level of TargetRms, held in plain RMS between
+// TargetRms and QuieterAtMost dB below it, and less where the peak would
+// pass PeakLimit.
+void Level(Samples& samples, int rate);
 
 // Trim, shorten to budget without changing the pitch (only if longer),
 // fade, level.  Empty if nothing audible is left.
