@@ -148,12 +148,16 @@ std::int16_t ToPcm16(float sample) {
 }
 
 std::vector<std::uint8_t> EncodeWav16(const Samples& samples, int rate) {
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(44 + samples.size() * 2);
-  auto put = [&bytes](std::uint32_t value, int count) {
-    for (int i = 0; i < count; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  // Written by index into a buffer of the final size: byte-wise inserts
+  // trip a false overflow warning in GCC 12's optimiser.
+  std::vector<std::uint8_t> bytes(44 + samples.size() * 2);
+  std::size_t at = 0;
+  auto put = [&](std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) bytes[at++] = static_cast<std::uint8_t>(value >> (8 * i));
   };
-  auto tag = [&bytes](const char* text) { bytes.insert(bytes.end(), text, text + 4); };
+  auto tag = [&](const char* text) {
+    for (int i = 0; i < 4; ++i) bytes[at++] = static_cast<std::uint8_t>(text[i]);
+  };
   const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
   const auto byteRate = static_cast<std::uint32_t>(rate) * 2;
   tag("RIFF");
