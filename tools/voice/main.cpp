@@ -113,9 +113,8 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
       error = "unknown argument " + std::string(argument) + " (see --help)";
       return std::nullopt;
     }
-    continue;
   }
-  if (!error.empty()) return std::nullopt;
+  // An option that takes a value left the loop early when it had none.
   const std::string_view last = argc > 1 ? argv[argc - 1] : "";
   if (last == "--output" || last == "-o" || last == "--recordings" || last == "--preview" ||
       last == "--voice") {
