@@ -57,6 +57,8 @@ struct Window {
   bool focused = false;
   bool destroying = false;
   bool closeItemEnabled = true;
+  POINT minimumClient;  // from WM_GETMINMAXINFO's track sizes, frame removed
+  POINT maximumClient;
 };
 
 struct DeviceContext {
@@ -199,6 +201,7 @@ class SdlPlatform final : public Platform {
   // Shows `area` of the client surface on the screen, with the caret.
   void Present(HWND window, const RECT& area);
   void PresentAll(HWND window);
+  void ApplyTrackSizes(const Window& window);
   COLORREF BrushColour(HBRUSH brush, COLORREF otherwise) const;
 
   // sdl_messages.cpp

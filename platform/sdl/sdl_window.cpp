@@ -100,12 +100,17 @@ HWND SdlPlatform::CreateWindowExA(DWORD, const char* className, const char* wind
   info.ptMaxTrackSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame + kCaption};
   Send(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   if (Window* created = FindWindow(handle)) {
-    SDL_SetWindowMinimumSize(created->sdl.get(),
-                             std::max(1, int{info.ptMinTrackSize.x} - 2 * kFrame),
-                             std::max(1, int{info.ptMinTrackSize.y} - 2 * kFrame - kCaption));
-    SDL_SetWindowMaximumSize(created->sdl.get(),
-                             std::max(1, int{info.ptMaxTrackSize.x} - 2 * kFrame),
-                             std::max(1, int{info.ptMaxTrackSize.y} - 2 * kFrame - kCaption));
+    created->minimumClient = POINT{std::max(1, int{info.ptMinTrackSize.x} - 2 * kFrame),
+                                   std::max(1, int{info.ptMinTrackSize.y} - 2 * kFrame - kCaption)};
+    created->maximumClient =
+        POINT{std::max(created->minimumClient.x, int{info.ptMaxTrackSize.x} - 2 * kFrame),
+              std::max(created->minimumClient.y,
+                       int{info.ptMaxTrackSize.y} - 2 * kFrame - kCaption)};
+    ApplyTrackSizes(*created);
+    // As in Windows, the track sizes bound the size being created.
+    int clampedWidth = clientWidth, clampedHeight = clientHeight;
+    SDL_GetWindowSize(created->sdl.get(), &clampedWidth, &clampedHeight);
+    ResizeClient(handle, clampedWidth, clampedHeight);
   }
   Send(handle, WM_CREATE, 0, 0);
   if (Window* created = FindWindow(handle)) {
@@ -142,6 +147,8 @@ bool SdlPlatform::ShowWindow(HWND handle, int command) {
     }
   }
   PresentAll(handle);
+  // On X11 the first window surface wipes the size hints set before it.
+  if (Window* shown = FindWindow(handle)) ApplyTrackSizes(*shown);
   return wasVisible;
 }
 
@@ -328,6 +335,11 @@ void SdlPlatform::ResizeClient(HWND handle, int width, int height) {
   // CS_HREDRAW and CS_VREDRAW: the whole client area is repainted.
   window->update = ClientBounds(*window);
   window->erase = true;
+}
+
+void SdlPlatform::ApplyTrackSizes(const Window& window) {
+  SDL_SetWindowMinimumSize(window.sdl.get(), window.minimumClient.x, window.minimumClient.y);
+  SDL_SetWindowMaximumSize(window.sdl.get(), window.maximumClient.x, window.maximumClient.y);
 }
 
 void SdlPlatform::PresentAll(HWND handle) {

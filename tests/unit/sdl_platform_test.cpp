@@ -62,6 +62,7 @@ class SdlPlatformTest : public ::testing::Test {
     if (message == WM_GETMINMAXINFO) {
       auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
       test.maxTrack = info.ptMaxTrackSize;
+      if (test.limit.x != 0) info.ptMaxTrackSize = test.limit;
     }
     if (message == WM_PAINT) {
       PAINTSTRUCT paint;
@@ -140,6 +141,7 @@ class SdlPlatformTest : public ::testing::Test {
   std::unique_ptr<sdl::SdlPlatform> os;
   std::vector<Received> received;
   POINT maxTrack;
+  POINT limit;  // when set, the procedure answers it as the largest track size
   bool quit = false;
 };
 
@@ -157,6 +159,15 @@ TEST_F(SdlPlatformTest, CreatingAWindowSendsMinMaxInfoThenCreateAndLeavesTheFram
   EXPECT_EQ(outer.right - outer.left, 728);
   EXPECT_EQ(outer.bottom - outer.top, 578);
   EXPECT_GT(maxTrack.x, os->GetSystemMetrics(SM_CXSCREEN));
+}
+
+TEST_F(SdlPlatformTest, TheLargestTrackSizeBoundsTheWindowBeingCreated) {
+  limit = POINT{408, 328};
+  HWND window = Create(2000, 2000);
+  RECT client;
+  ASSERT_TRUE(os->GetClientRect(window, client));
+  EXPECT_EQ(client.right, 400);
+  EXPECT_EQ(client.bottom, 300);
 }
 
 TEST_F(SdlPlatformTest, ShowingFocusesOnceAndUpdatingPaintsOnlyAnInvalidWindow) {
