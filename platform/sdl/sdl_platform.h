@@ -4,8 +4,8 @@
 // through one mixing audio device.
 //
 // The class is one Platform; its members are defined by concern in
-// sdl_window.cpp, sdl_messages.cpp, sdl_gdi.cpp, sdl_caret.cpp and
-// sdl_platform.cpp.
+// sdl_window.cpp, sdl_messages.cpp, sdl_events.cpp, sdl_gdi.cpp,
+// sdl_caret.cpp and sdl_platform.cpp.
 #pragma once
 
 #include <SDL.h>
@@ -206,13 +206,15 @@ class SdlPlatform final : public Platform {
 
   // sdl_messages.cpp
   void PumpEvents();
+  void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool AnythingToTake() const;
+
+  // sdl_events.cpp
   void TranslateEvent(const SDL_Event& event);
   void TranslateKey(const SDL_KeyboardEvent& key);
   void TranslateText(const SDL_TextInputEvent& text);
   void TranslateWindowEvent(const SDL_WindowEvent& event);
   void TranslateMouse(const SDL_Event& event);
-  void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  bool AnythingToTake() const;
 
   // sdl_gdi.cpp
   GdiObject* FindObject(HGDIOBJ object) const { return objects_.Find(object); }
