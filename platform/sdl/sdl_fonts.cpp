@@ -1,6 +1,7 @@
 #include "platform/sdl/sdl_fonts.h"
 
 #include <fontconfig/fontconfig.h>
+#include <strings.h>
 
 #include <algorithm>
 #include <cstring>
@@ -205,6 +206,9 @@ FontLibrary::FontLibrary() { started_ = TTF_Init() == 0; }
 FontLibrary::~FontLibrary() {
   fonts_.clear();
   if (started_) TTF_Quit();
+  // fontconfig keeps its configuration until told; nothing else in the
+  // process uses it, and the next match would load it again.
+  FcFini();
 }
 
 std::shared_ptr<GlyphFont> FontLibrary::Get(const FontRequest& request) {

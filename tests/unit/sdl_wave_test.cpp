@@ -91,7 +91,8 @@ TEST(SdlWave, SkipsOtherChunksAndTheirPadBytesAndAcceptsDataBeforeFormat) {
   chunks.push_back(0);  // pad to even
   Chunk(chunks, "data", {1, 2}, 2);
   Chunk(chunks, "fmt ", Format(1, 1, 8000, 8, 1), 16);
-  auto parsed = ParseWave(Riff(chunks));
+  Bytes image = Riff(chunks);
+  auto parsed = ParseWave(image);
   ASSERT_TRUE(std::holds_alternative<WaveView>(parsed));
   EXPECT_EQ(std::get<WaveView>(parsed).data.size(), 2u);
   EXPECT_EQ(std::get<WaveView>(parsed).data[0], 1);
