@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -44,11 +45,15 @@ Samples ConvertToDevice(const WaveFormat& format, std::span<const std::uint8_t> 
 
 SdlAudio::SdlAudio() : beep_(MakeBeep()) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+  const char* driver = SDL_GetCurrentAudioDriver();
+  bool disk = driver != nullptr && std::strcmp(driver, "disk") == 0;
+  std::size_t bufferFrames = disk ? kDiskBufferFrames : kBufferFrames;
+  clock_ = SoundClock(kDeviceRate, bufferFrames);
   SDL_AudioSpec wanted{};
   wanted.freq = kDeviceRate;
   wanted.format = AUDIO_S16SYS;
   wanted.channels = 1;
-  wanted.samples = static_cast<Uint16>(kBufferFrames);
+  wanted.samples = static_cast<Uint16>(bufferFrames);
   wanted.callback = &SdlAudio::Callback;
   wanted.userdata = this;
   // No changes allowed: SDL converts to whatever the hardware wants, and

@@ -12,13 +12,17 @@
 
 namespace platform::sdl {
 
-// The device format: signed 16-bit mono at 44100 frames per second, in
-// buffers of 882 frames.  882 frames are exactly 20 ms, which keeps SDL's
-// disk driver (SDL_AUDIODRIVER=disk), which sleeps a whole number of
-// milliseconds per buffer, in step with real time; its file is raw s16le
-// mono 44100 Hz.
+// The device format: signed 16-bit mono at 44100 frames per second, so
+// the file of SDL's disk driver (SDL_AUDIODRIVER=disk) is raw s16le mono
+// 44100 Hz.  Buffers are 20 ms (882 frames), short enough that a sound
+// starts with the call that asks for it.  The disk driver sleeps a whole
+// number of milliseconds per buffer and loses some 0.4 ms on each beside
+// it: with 20 ms buffers its file would fall 2% behind real time, so it
+// gets 100 ms buffers, with which it keeps pace (latency does not matter
+// in a file).
 inline constexpr int kDeviceRate = 44100;
 inline constexpr std::size_t kBufferFrames = 882;
+inline constexpr std::size_t kDiskBufferFrames = 4410;
 
 // Converts PCM frames of any supported format to device samples.
 Samples ConvertToDevice(const WaveFormat& format, std::span<const std::uint8_t> frames);
@@ -54,7 +58,7 @@ class SdlAudio final : public MciOutput {
 
   SDL_AudioDeviceID device_ = 0;
   MixerCore mixer_;
-  SoundClock clock_{kDeviceRate, kBufferFrames};
+  SoundClock clock_{kDeviceRate, kBufferFrames};  // set again for the device's buffers
   Samples beep_;
 };
 
