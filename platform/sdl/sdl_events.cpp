@@ -54,6 +54,10 @@ LPARAM PointLParam(int x, int y) {
 }  // namespace
 
 void SdlPlatform::TranslateEvent(const SDL_Event& event) {
+  // SDL sends a key's text right after its key-down; text after anything
+  // else (an input method's, or one typed through a key SDL cannot name)
+  // belongs to no key.
+  if (event.type != SDL_KEYDOWN && event.type != SDL_TEXTINPUT) lastKeyDownSerial_ = 0;
   switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:

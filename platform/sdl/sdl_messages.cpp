@@ -1,14 +1,14 @@
 // The message queue: the Win32 messages made of SDL events (sdl_events.cpp),
 // taken, translated and dispatched in the order Windows would deliver them.
 //
-// WM_CHAR.  SDL reports a key press as SDL_KEYDOWN followed by
+// WM_CHAR.  SDL reports a key press as SDL_KEYDOWN followed at once by
 // SDL_TEXTINPUT with the character(s) the layout made of it.  Each queued
-// key-down carries a serial; text that arrives while its key-down is still
-// queued is attached to it, and TranslateMessage of that key-down puts the
-// WM_CHARs at the front of the queue, so they come right after their
-// WM_KEYDOWN and before any later key, as on Windows.  Text that arrives
-// after its key-down was taken (an input method that answers late) is
-// queued at the back at once: late, but neither lost nor doubled.  Enter,
+// key-down carries a serial; text that follows its key-down is attached to
+// it, and TranslateMessage of that key-down puts the WM_CHARs at the front
+// of the queue, so they come right after their WM_KEYDOWN and before any
+// later key, as on Windows.  Text that belongs to no key (an input
+// method's, or a character typed through a key SDL has no code for) is
+// queued as WM_CHAR at the back at once: neither lost nor doubled.  Enter,
 // Backspace, Escape, Tab and Ctrl+letter give no SDL text; their
 // characters come from the virtual key, as Windows' own translation makes
 // them.  With Alt alone or Ctrl alone held the text is dropped (Windows

@@ -92,6 +92,21 @@ TEST_F(SdlInput, AltMakesSystemKeysWithoutCharactersButCtrlAltIsAnOrdinaryKey) {
   EXPECT_TRUE(received.back().alt && received.back().ctrl);
 }
 
+TEST_F(SdlInput, TextWithoutAKeyOfItsOwnIsNotHeldToAnEarlierAltKey) {
+  HWND window = Create();
+  os->ShowWindow(window, SW_SHOW);
+  PushKey(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT);
+  PushKey(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_LALT);
+  PushText("a");  // Alt+a's own text: dropped
+  PushKey(SDL_KEYUP, SDLK_a, SDL_SCANCODE_A, KMOD_LALT);
+  PushKey(SDL_KEYUP, SDLK_LALT, SDL_SCANCODE_LALT);
+  Pump();
+  received.clear();
+  PushText("\xC3\xA3");  // typed through a key SDL has no code for
+  Pump();
+  EXPECT_EQ(KeyMessages(), (std::vector<std::pair<UINT, WPARAM>>{{WM_CHAR, 0xE3}}));
+}
+
 TEST_F(SdlInput, CtrlBreakArrivesAsVkCancel) {
   HWND window = Create();
   os->ShowWindow(window, SW_SHOW);
