@@ -46,20 +46,20 @@ std::string_view WithoutDirectory(std::string_view path) {
 // where the program was built), the low half the line.  The same check thus
 // shows the same eight digits in every build, and two checks never share
 // them unless two files' names collide.
-std::uint32_t CheckAddress(const std::source_location& site) {
+std::uint32_t CheckAddress(const char* file, int line) {
   std::uint32_t hash = 2166136261u;  // FNV-1a
-  for (char c : WithoutDirectory(site.file_name())) {
+  for (char c : WithoutDirectory(file)) {
     hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
   }
   std::uint32_t fileHalf = (hash ^ (hash >> 16)) & 0xFFFFu;
-  return (fileHalf << 16) | (site.line() & 0xFFFFu);
+  return (fileHalf << 16) | (static_cast<std::uint32_t>(line) & 0xFFFFu);
 }
 
-void CheckIO(std::source_location site) {
+void CheckIO(const char* file, int line) {
   int code = PendingIoError();
   if (code == 0) return;
   PendingIoError() = 0;
-  throw EInOutError{IoErrorText(code), CheckAddress(site)};
+  throw EInOutError{IoErrorText(code), CheckAddress(file, line)};
 }
 
 std::string IoErrorText(int code) {

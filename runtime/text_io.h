@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -36,11 +35,13 @@ struct EInOutError {
 };
 
 // Returns when no error is pending; else clears it and throws EInOutError,
-// whose address stands for the call site.
-void CheckIO(std::source_location site = std::source_location::current());
+// whose address stands for the call site.  The site comes from the
+// compiler's builtins, which GCC and clang fill in at the caller:
+// std::source_location is missing from clang 14 with libstdc++ 12.
+void CheckIO(const char* file = __builtin_FILE(), int line = __builtin_LINE());
 
 // The address the error box shows for a failed check at this site.
-std::uint32_t CheckAddress(const std::source_location& site);
+std::uint32_t CheckAddress(const char* file, int line);
 
 // The message text of an I/O error code.
 std::string IoErrorText(int code);
