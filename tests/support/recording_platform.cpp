@@ -172,7 +172,10 @@ bool RecordingPlatform::TranslateMessage(const MSG&) { return true; }
 
 LRESULT RecordingPlatform::DispatchMessageA(const MSG& message) {
   if (message.hwnd == nullptr || !window_.exists) return 0;
-  return Send(message.message, message.wParam, message.lParam);
+  if (beforeDispatch) beforeDispatch(message);
+  LRESULT result = Send(message.message, message.wParam, message.lParam);
+  if (afterDispatch) afterDispatch(message);
+  return result;
 }
 
 void RecordingPlatform::PostQuitMessage(int exitCode) {

@@ -82,6 +82,12 @@ class RecordingPlatform : public Platform {
   void ScriptKey(std::uint64_t at, int virtualKey, std::map<int, bool> keyState = {});
   void SetKeyDown(int virtualKey, bool down);
 
+  // --- Observation: called around every message DispatchMessageA hands to
+  // the window procedure, nested dispatches included, so that a test can
+  // look at the program's state between messages.
+  std::function<void(const MSG&)> beforeDispatch;
+  std::function<void(const MSG&)> afterDispatch;
+
   // --- The record
   std::vector<std::string> calls;  // every call, as "Name(args)"
   std::vector<TextRun> textRuns;
