@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by scripts/play and scripts/test: the Debian packages the project
 # needs and the build of one CMake preset.  Sourced, not run.
 
@@ -21,6 +22,7 @@ PLAY_PACKAGES=(
 
 # What testing adds: the Windows cross compilers, Wine, and the tools that
 # drive and look at a real window.
+# shellcheck disable=SC2034  # used by scripts/test
 TEST_PACKAGES=(
   "${PLAY_PACKAGES[@]}"
   g++-mingw-w64-i686 g++-mingw-w64-x86-64

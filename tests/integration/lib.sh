@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Shared by the integration tests: a private X display with a window
 # manager, finding and photographing a window, counting pixel colours, and
 # cleaning up every process the test started on every way out.  Sourced.
