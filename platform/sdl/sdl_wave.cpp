@@ -60,6 +60,9 @@ WaveParse ParseWave(std::span<const std::uint8_t> bytes) {
   // image, and a RIFF size past the end means the image was cut short.
   std::size_t end = RiffImageSize(bytes.data());
   if (end > bytes.size()) return WaveError::Truncated;
+  // A RIFF size below 4 ends the image before its own "WAVE" tag; the chunk
+  // walk below counts on the image reaching past it.
+  if (end < 12) return WaveError::NotRiffWave;
 
   std::span<const std::uint8_t> formatChunk;
   std::span<const std::uint8_t> dataChunk;
