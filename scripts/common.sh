@@ -67,12 +67,18 @@ ensure_packages() {
 }
 
 # Configures a preset the first time (later builds reconfigure by themselves
-# when a CMake file changes) and builds it.
+# when a CMake file changes) and builds it.  Returns non-zero on failure.
 build_preset() {
   local preset="$1"
   if [ ! -f "$ROOT/build/$preset/build.ninja" ]; then
-    (cd "$ROOT" && cmake --preset "$preset" >/dev/null) || die "configuring preset $preset failed"
+    if ! (cd "$ROOT" && cmake --preset "$preset" >/dev/null); then
+      echo "error: configuring preset $preset failed" >&2
+      return 1
+    fi
   fi
   echo "== building $preset"
-  cmake --build "$ROOT/build/$preset" --parallel "$JOBS" || die "building preset $preset failed"
+  if ! cmake --build "$ROOT/build/$preset" --parallel "$JOBS"; then
+    echo "error: building preset $preset failed" >&2
+    return 1
+  fi
 }
