@@ -1,5 +1,7 @@
 // Arbitrary MIRABO.INI bytes: the GetPrivateProfileStringA stand-in at every
 // buffer size, then ReadConsoleConfig on the recording double.
+#include "console/console_config.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -9,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "console/console_config.h"
 #include "console/keyboard.h"
 #include "console/magnifier.h"
 #include "console/screen_buffer.h"
@@ -86,7 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const platform::DWORD listLength = platform::ProfileString(
       ini, "VIDEO", "TABCORES", "0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15", colours, sizeof colours);
   const std::size_t entries =
-      listLength == 0 ? 0 : static_cast<std::size_t>(std::count(colours, colours + listLength, ',')) + 1;
+      listLength == 0
+          ? 0
+          : static_cast<std::size_t>(std::count(colours, colours + listLength, ',')) + 1;
   const auto& table = console::Screen().ColourTable;
   for (std::size_t i = entries; i < table.size(); ++i) {
     fuzz::Require(table[i] == i, "colours past the list keep the identity");

@@ -73,7 +73,7 @@ void CheckMessage(UINT message, std::uint8_t key, bool ctrl, int mode,
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0 || size > 3 * 2000) return 0;
   const std::string ini = "[BRAILLE]\nMODO=" + std::to_string(data[0] & 3) + "\n";
-  fuzz::ConsoleSession session(ini);
+  fuzz::ConsoleSession session(ini, fuzz::FirstPaint::Skip);
   doubles::RecordingPlatform& os = session.os();
   const HWND window = os.Window();
 

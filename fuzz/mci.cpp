@@ -26,7 +26,9 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
   Put16(out, value >> 16);
 }
 
-void PutTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
+  out.insert(out.end(), tag, tag + 4);
+}
 
 std::vector<std::uint8_t> Wave(unsigned channels, unsigned bits, std::uint32_t rate,
                                std::uint32_t frames) {

@@ -51,9 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Require(format.bitsPerSample == 8 || format.bitsPerSample == 16, "8 or 16 bits");
   fuzz::Require(format.sampleRate >= 1000 && format.sampleRate <= 384000, "a usable rate");
   const std::uint8_t* first = wave->data.data();
-  fuzz::Require(wave->data.empty() ||
-                    (first >= data + 20 && first + wave->data.size() <= data + size),
-                "the samples lie inside the file, after the headers");
+  fuzz::Require(
+      wave->data.empty() || (first >= data + 20 && first + wave->data.size() <= data + size),
+      "the samples lie inside the file, after the headers");
   fuzz::Require(first + wave->data.size() <= data + platform::sdl::RiffImageSize(data),
                 "the samples lie inside the RIFF image");
   fuzz::Require(wave->data.size() == wave->FrameCount() * format.BytesPerFrame(),
@@ -63,7 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // program sends, whole and by a range.
   TouchingOutput output;
   platform::sdl::MciInterpreter mci(
-      [&](const std::string&) { return std::optional(std::vector<std::uint8_t>(data, data + size)); },
+      [&](const std::string&) {
+        return std::optional(std::vector<std::uint8_t>(data, data + size));
+      },
       output);
   fuzz::Require(mci.Send("open fones.DAT type waveaudio alias meusomm") == 0,
                 "an accepted file opens");
@@ -75,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       "play meusomm from " + std::to_string(frames / 3) + " to " + std::to_string(frames / 2);
   fuzz::Require(mci.Send(range) == 0, "a range inside the file plays");
   const std::string past = "play meusomm from 0 to " + std::to_string(frames + 1);
-  fuzz::Require(mci.Send(past) == platform::sdl::MCIERR_OUTOFRANGE, "a range past the end is refused");
+  fuzz::Require(mci.Send(past) == platform::sdl::MCIERR_OUTOFRANGE,
+                "a range past the end is refused");
   fuzz::Require(mci.Send("close meusomm") == 0 && !mci.IsOpen("meusomm"), "the device closes");
   return 0;
 }
