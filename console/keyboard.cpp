@@ -145,6 +145,10 @@ void SetBrailleMode(int mode) {
   if (mode == 0) {
     ClearChordState();
     if (brailleMode != 0) Signal(ModeOffSignal);
+    // The signal's Delay serves keys while braille entry is still on; a
+    // chord key pressed then would otherwise stay in the chord, and with it
+    // held, no chord would complete once braille entry is back on.
+    ClearChordState();
   } else if (mode > 0) {
     Signal(ModeOnSignal);
     Signal(mode == 1 ? ChordOnlySignal : WithSignsSignal);
