@@ -1,0 +1,604 @@
+#!/usr/bin/env python3
+"""Reads what SDL's disk audio driver wrote while the game ran (raw signed
+16-bit little-endian mono at 44100 frames per second) and measures it.
+
+  audio.py tone-voice TABLE OUT          a fones.DAT whose ranges hold test tones
+  audio.py started CAPTURE MS            exit 0 once MS of sound follow the first sound
+  audio.py signal CAPTURE [ABOVE]        the braille mode signal: 800 Hz then 1600 Hz
+  audio.py speech CAPTURE SEG:WAIT...    onsets of tone-filled segments and the beep
+  audio.py game CAPTURE TIMELINE [SIZES] a whole game against game_timeline's events
+  audio.py drift CAPTURE TIMELINE        every onset of a tone-filled run (benchmark)
+
+Standard library only.  Exit status 0 when the checks hold, 1 when one
+fails (the reason is printed), 2 on bad use.
+"""
+
+import array
+import math
+import re
+import struct
+import sys
+
+RATE = 44100          # the device rate of the capture
+VOICE_RATE = 22050    # the rate of the test voice written by tone-voice
+TONE_AMPLITUDE = 6000
+
+
+def tone_frequency(segment):
+    """The test tone that fills a segment's range: one frequency per segment."""
+    return 200 + 20 * segment
+
+
+def load(path):
+    samples = array.array("h")
+    with open(path, "rb") as capture:
+        samples.frombytes(capture.read())
+    if sys.byteorder != "little":
+        samples.byteswap()
+    return samples
+
+
+def ms(frames):
+    return frames * 1000.0 / RATE
+
+
+def frames(milliseconds):
+    return int(round(milliseconds * RATE / 1000.0))
+
+
+def first_sound(samples, start=0, threshold=0):
+    """The first frame from start whose magnitude exceeds threshold."""
+    for index in range(start, len(samples)):
+        if abs(samples[index]) > threshold:
+            return index
+    return None
+
+
+def rms(samples, start, end):
+    start, end = max(0, start), min(len(samples), end)
+    if end <= start:
+        return 0.0
+    total = 0
+    for index in range(start, end):
+        total += samples[index] * samples[index]
+    return math.sqrt(total / (end - start))
+
+
+def read_segment_table(path):
+    """{segment: (start, end)} from the game's segment table header."""
+    table = {}
+    pattern = re.compile(r'\{"(\d+)",\s*"(\d+)"\},\s*//\s*(\d+):')
+    with open(path, encoding="utf-8") as header:
+        for line in header:
+            match = pattern.search(line)
+            if match:
+                table[int(match.group(3))] = (int(match.group(1)), int(match.group(2)))
+    if len(table) != 87:
+        raise SystemExit(f"found {len(table)} segments in {path}, expected 87")
+    return table
+
+
+# --- tone-voice -------------------------------------------------------------
+
+def write_tone_voice(table_path, out_path):
+    """A 16-bit mono WAV at 22050 Hz, silent except for the segments' ranges,
+    each filled with a sine of its own frequency that starts at phase 0 on
+    the range's first sample."""
+    table = read_segment_table(table_path)
+    length = max(end for _, end in table.values()) + VOICE_RATE // 10
+    data = array.array("h", bytes(2 * length))
+    for segment, (start, end) in table.items():
+        step = 2 * math.pi * tone_frequency(segment) / VOICE_RATE
+        for offset in range(end - start):
+            data[start + offset] = int(round(TONE_AMPLITUDE * math.sin(step * offset)))
+    if sys.byteorder != "little":
+        data.byteswap()
+    payload = data.tobytes()
+    header = b"RIFF" + struct.pack("<I", 36 + len(payload)) + b"WAVE"
+    header += b"fmt " + struct.pack("<IHHIIHH", 16, 1, 1, VOICE_RATE, 2 * VOICE_RATE, 2, 16)
+    header += b"data" + struct.pack("<I", len(payload))
+    with open(out_path, "wb") as out:
+        out.write(header + payload)
+    print(f"wrote {out_path}: {length} frames at {VOICE_RATE} Hz, 87 tone-filled ranges")
+    return 0
+
+
+# --- square waves (the tones of PlayTone) -------------------------------------
+
+def half_waves(samples, start, end, level=2000):
+    """Sign runs of a square wave, with hysteresis: (first frame, length, sign)."""
+    runs = []
+    sign = 0
+    run_start = start
+    for index in range(start, end):
+        value = samples[index]
+        new = 1 if value > level else (-1 if value < -level else sign)
+        if new != sign:
+            if sign != 0:
+                runs.append((run_start, index - run_start, sign))
+            sign, run_start = new, index
+    if sign != 0:
+        runs.append((run_start, end - run_start, sign))
+    return runs
+
+
+def square_frequency(waves):
+    """Frequency from the rising edges (low to high) of a run of half-waves."""
+    rises = [start for start, _, sign in waves if sign > 0]
+    if len(rises) < 3:
+        return 0.0
+    return (len(rises) - 1) * RATE / (rises[-1] - rises[0])
+
+
+def sound_runs(samples, gap_ms=20):
+    """Stretches of sound separated by at least gap_ms of exact silence."""
+    runs = []
+    gap = frames(gap_ms)
+    index, count = 0, len(samples)
+    while True:
+        begin = first_sound(samples, index)
+        if begin is None:
+            return runs
+        end = begin
+        silent = 0
+        index = begin
+        while index < count:
+            if samples[index] != 0:
+                end = index + 1
+                silent = 0
+            else:
+                silent += 1
+                if silent >= gap:
+                    break
+            index += 1
+        runs.append((begin, end))
+
+
+def check_signal(capture, above=5.0):
+    """The braille signal: the first stretch of sound longer than 300 ms
+    (a beep is shorter) is 800 Hz for 200 ms, then 1600 Hz for 200 ms; each
+    may last `above` ms longer."""
+    samples = load(capture)
+    runs = [run for run in sound_runs(samples) if run[1] - run[0] > frames(300)]
+    if not runs:
+        print("FAIL: the capture holds no stretch of sound longer than 300 ms")
+        return 1
+    begin, end = runs[0]
+    print(f"first sound: {ms(begin):.1f} to {ms(end):.1f} ms of the capture "
+          f"({ms(end - begin):.1f} ms); {len(runs)} stretch(es) of sound in all")
+    waves = half_waves(samples, begin, end)
+    # 800 Hz half-waves are about 0.62 ms long, 1600 Hz ones about 0.31 ms.
+    boundary_length = frames(0.47)
+    switch = None
+    for number, (start, length, _) in enumerate(waves[:-1]):
+        if length < boundary_length and waves[number + 1][1] < boundary_length:
+            switch = number
+            break
+    if switch is None or switch < 4:
+        print("FAIL: no 800 Hz stretch followed by a faster tone")
+        return 1
+    first_fast = waves[switch]
+    # The 1600 Hz image starts with a low half-wave.  When the 800 Hz tone was
+    # cut in a low half, the two merge: the switch lies one short half-wave
+    # before the first short one.
+    switch_frame = first_fast[0]
+    if first_fast[2] > 0:
+        switch_frame -= first_fast[1]
+    slow, fast = waves[:switch - 1], waves[switch:-1]
+    slow_hz, fast_hz = square_frequency(slow), square_frequency(fast)
+    slow_ms, fast_ms = ms(switch_frame - begin), ms(end - switch_frame)
+    print(f"tone 1: {slow_ms:.1f} ms at {slow_hz:.1f} Hz; "
+          f"tone 2: {fast_ms:.1f} ms at {fast_hz:.1f} Hz")
+    failures = []
+    if not 195 <= slow_ms <= 200 + above:
+        failures.append(f"the first tone lasts {slow_ms:.1f} ms, not 200 ms (-5, +{above:g})")
+    if abs(slow_hz - 800) > 16:
+        failures.append(f"the first tone is {slow_hz:.1f} Hz, not 800 Hz +- 2%")
+    if abs(fast_hz - 1600) > 32:
+        failures.append(f"the second tone is {fast_hz:.1f} Hz, not 1600 Hz +- 2%")
+    if not 195 <= fast_ms <= 200 + above:
+        failures.append(f"the second tone lasts {fast_ms:.1f} ms, not 200 ms (-5, +{above:g})")
+    for failure in failures:
+        print("FAIL: " + failure)
+    return 1 if failures else 0
+
+
+# --- tone-filled speech ---------------------------------------------------------
+
+def crossings(samples, start, end):
+    """Zero crossings (either way) as fractional frame positions."""
+    found = []
+    previous = samples[start]
+    for index in range(start + 1, end):
+        value = samples[index]
+        if (previous < 0 <= value) or (previous > 0 >= value and value != previous):
+            if value != previous:
+                found.append(index - 1 + previous / (previous - value))
+            else:
+                found.append(float(index))
+        previous = value
+    return found
+
+
+def sine_misfit(samples, onset, frequency, amplitude, span):
+    """How far the capture from onset differs from a sine starting there at
+    phase 0, relative to its amplitude (0 is a perfect fit)."""
+    first = int(math.ceil(onset))
+    total = 0.0
+    count = 0
+    for index in range(first, min(len(samples), first + span)):
+        expected = amplitude * math.sin(2 * math.pi * frequency * (index - onset) / RATE)
+        total += (samples[index] - expected) ** 2
+        count += 1
+    return math.sqrt(total / count) / amplitude if count else 1.0
+
+
+def find_onset(samples, frequency, predicted, window_ms=20.0):
+    """The frame (fractional) where a sine of the given frequency starts at
+    phase 0 near the predicted frame, or None.
+
+    The new sine's zeros lie at onset + k half-periods; its crossings give
+    that grid, and the onset is the earliest point of the grid from which
+    the capture follows the sine."""
+    half = RATE / (2.0 * frequency)
+    start = max(1, frames(ms(predicted) - window_ms))
+    end = min(len(samples), frames(ms(predicted) + window_ms) + int(8 * half))
+    found = crossings(samples, start, end)
+    amplitude = None
+    for number, crossing in enumerate(found):
+        # Six crossings in a row half a period apart belong to the new sine.
+        following = found[number:number + 7]
+        if len(following) < 7:
+            break
+        if all(abs((b - a) - half) < 0.05 * half for a, b in zip(following, following[1:])):
+            if amplitude is None:
+                amplitude = max(abs(samples[i]) for i in range(int(crossing),
+                                                               int(following[-1])))
+            # Step back half-periods while the capture still fits the sine.
+            onset = crossing
+            span = max(4, int(half))
+            while sine_misfit(samples, onset - half, frequency, amplitude, span) < 0.25:
+                onset -= half
+            return onset
+    return None
+
+
+def beep_onset(samples, start, end, jump=4000):
+    """The first frame with a step no sine of the test voice makes: the
+    square-wave beep (5000 Hz at 11025 samples per second)."""
+    start, end = int(start), int(end)
+    for index in range(max(1, start), min(len(samples), end)):
+        if abs(samples[index] - samples[index - 1]) > jump:
+            # Back to where the step began.
+            while index > start and abs(samples[index - 1] - samples[index - 2]) > 300 and \
+                    abs(samples[index - 1]) > abs(samples[index - 2]):
+                index -= 1
+            return index
+    return None
+
+
+def measure_onsets(samples, items, first_predicted=None):
+    """items: [(label, frequency or None for the beep, wait_ms)].  Answers the
+    measured onsets in frames (None where not found); each prediction starts
+    from the onset measured before it, so drift does not build up in the
+    search windows."""
+    onsets = []
+    predicted = first_predicted
+    if predicted is None:
+        predicted = first_sound(samples)
+        if predicted is None:
+            return [None] * len(items)
+    for label, frequency, wait in items:
+        if frequency is None:
+            found = beep_onset(samples, predicted - frames(20), predicted + frames(20))
+        else:
+            found = find_onset(samples, frequency, predicted)
+        onsets.append(found)
+        if found is not None:
+            predicted = found + frames(wait)
+        else:
+            predicted += frames(wait)
+    return onsets
+
+
+def check_speech(capture, specs):
+    """specs: SEG:WAIT ... then 'beep'.  Onsets against the cumulative waits."""
+    samples = load(capture)
+    items = []
+    for spec in specs:
+        if spec == "beep":
+            items.append(("beep", None, 75))
+        else:
+            segment, wait = (int(part) for part in spec.split(":"))
+            items.append((f"segment {segment}", tone_frequency(segment), wait))
+    first = first_sound(samples)
+    if first is None:
+        print("FAIL: the capture holds no sound at all")
+        return 1
+    onsets = measure_onsets(samples, items, first)
+    failures = []
+    expected = 0
+    origin = onsets[0]
+    print(f"first onset at {ms(first):.1f} ms of the capture")
+    print(f"{'item':>12} {'Hz':>6} {'expected ms':>12} {'measured ms':>12} {'error ms':>9}")
+    for (label, frequency, wait), onset in zip(items, onsets):
+        if onset is None or origin is None:
+            print(f"{label:>12} {frequency or 5000:>6} {expected:>12} {'not found':>12}")
+            failures.append(f"{label} ({frequency or 'beep'} Hz) was not heard near "
+                            f"{expected} ms")
+        else:
+            measured = ms(onset - origin)
+            error = measured - expected
+            print(f"{label:>12} {frequency or 5000:>6} {expected:>12} {measured:>12.2f} "
+                  f"{error:>9.2f}")
+            if abs(error) > 5:
+                failures.append(f"{label} starts at {measured:.2f} ms, expected {expected} "
+                                f"+- 5 ms")
+        expected += wait
+    if origin is not None and onsets[-1] is not None:
+        span_expected = expected - items[-1][2]
+        span = ms(onsets[-1] - origin)
+        drift = span - span_expected
+        print(f"span from the first onset to the last: {span:.2f} ms for {span_expected} ms "
+              f"of waits: drift {drift:+.2f} ms ({100 * drift / span_expected:+.3f}%)")
+    for failure in failures:
+        print("FAIL: " + failure)
+    return 1 if failures else 0
+
+
+# --- whole games ---------------------------------------------------------------
+
+def read_timeline(path):
+    events = []
+    with open(path, encoding="utf-8") as timeline:
+        for line in timeline:
+            fields = line.split()
+            if not fields:
+                continue
+            kind, values = fields[0], [int(value) for value in fields[1:]]
+            events.append((kind, values))
+    return events
+
+
+def is_beep_frame(samples, start, length):
+    """A short stretch that looks like the 5000 Hz beep: loud and crossing
+    zero about ten times a millisecond."""
+    level = rms(samples, start, start + length)
+    if not 4500 < level < 9000:
+        return False
+    count = 0
+    for index in range(start + 1, start + length):
+        if (samples[index - 1] < 0) != (samples[index] < 0):
+            count += 1
+    return count >= 7 * length * 1000 // RATE
+
+
+def find_beeps(samples, start=0):
+    """(onset, length) in frames of beep-like stretches of at least 60 ms;
+    beeps less than 5 ms apart count as one stretch."""
+    step = frames(1)
+    stretches = []
+    index = start
+    run_start = run_end = None
+    while index + step <= len(samples):
+        if is_beep_frame(samples, index, step):
+            if run_start is None or index - run_end > frames(5):
+                if run_start is not None and run_end - run_start >= frames(60):
+                    stretches.append((run_start, run_end - run_start))
+                run_start = index
+            run_end = index + step
+        index += step
+    if run_start is not None and run_end - run_start >= frames(60):
+        stretches.append((run_start, run_end - run_start))
+    return stretches
+
+
+def planned_beeps(events):
+    """(start, length) in ms of the 5000 Hz beeps the timeline sounds; a beep
+    that starts as the one before it stops makes one stretch with it."""
+    stretches = []
+    start = None
+    for kind, values in events:
+        if kind == "tone" and values[0] == 5000:
+            if stretches and stretches[-1][0] + stretches[-1][1] == values[1] and start is None:
+                start = stretches.pop()[0]
+            elif start is None:
+                start = values[1]
+        elif kind == "stop" and start is not None:
+            stretches.append((start, values[0] - start))
+            start = None
+    return stretches
+
+
+def device_rate(sizes_path):
+    """How fast the disk driver wrote, relative to the wall clock, from
+    lines "seconds bytes" noted while the program ran; None without them."""
+    points = []
+    with open(sizes_path, encoding="utf-8") as sizes:
+        for line in sizes:
+            fields = line.split()
+            if len(fields) == 2 and int(fields[1]) > 0:
+                points.append((float(fields[0]), int(fields[1])))
+    # The first and last notes may catch the file being opened or closed.
+    points = points[1:-1]
+    if len(points) < 2 or points[-1][0] - points[0][0] < 10:
+        return None
+    written = (points[-1][1] - points[0][1]) / (2.0 * RATE)
+    return written / (points[-1][0] - points[0][0])
+
+
+def check_game(capture, timeline_path, sizes_path=None):
+    samples = load(capture)
+    events = read_timeline(timeline_path)
+    plays = [(values[0], values[1], values[2]) for kind, values in events if kind == "play"]
+    exits = [values for kind, values in events if kind == "exit"]
+    if not plays or not exits:
+        print("FAIL: the timeline has no segment or no end")
+        return 1
+    exit_at = exits[0][1]
+    first_play = plays[0][1]
+    first = first_sound(samples, 0, 100)
+    if first is None:
+        print("FAIL: the capture holds no sound at all")
+        return 1
+    failures = []
+
+    # The whole game: from the first sound to the end of the capture.  The
+    # program ends after the closing pause (silence), and closing the device
+    # ends the file, so the end of the file is the moment of the exit, to
+    # within the one 100 ms buffer the driver had not yet written.
+    expected_total = exit_at - first_play
+    measured_total = ms(len(samples) - first)
+    error = measured_total - expected_total
+    print(f"first sound at {ms(first):.1f} ms of the capture; capture ends at "
+          f"{ms(len(samples)):.1f} ms")
+    print(f"game from the first sound to the exit: measured {measured_total:.1f} ms of sound, "
+          f"expected {expected_total} ms (sum of the waits, beeps and pauses): "
+          f"{error:+.1f} ms ({100 * error / expected_total:+.3f}%)")
+    if abs(error) > 0.02 * expected_total:
+        failures.append(f"the game lasted {measured_total:.1f} ms of sound, expected "
+                        f"{expected_total} ms +- 2%")
+    # The file counts the driver's time, which may run behind the wall clock
+    # when the machine is busy; the sizes noted on the wall clock tell by how
+    # much, and give the game's length in real time.
+    rate = device_rate(sizes_path) if sizes_path else None
+    if rate is not None:
+        real_total = measured_total / rate
+        real_error = real_total - expected_total
+        print(f"the disk driver wrote {100 * rate:.2f}% of real time; the game in real time: "
+              f"{real_total:.1f} ms, {real_error:+.1f} ms "
+              f"({100 * real_error / expected_total:+.3f}%)")
+        if abs(real_error) > 0.02 * expected_total:
+            failures.append(f"the game lasted {real_total:.1f} ms of real time, expected "
+                            f"{expected_total} ms +- 2%")
+
+    # The beeps: a stretch of sound played and stopped on the wall clock, so
+    # each lasts what its waits say (75 ms, 150 ms for two in a row), plus
+    # the little time the program needs between its calls (a wake-up from
+    # the sleep, building the second tone of a pair), never less.
+    heard = find_beeps(samples, first)
+    planned = planned_beeps(events)
+    print(f"beep stretches heard: {len(heard)}, sounded by the game: {len(planned)}")
+    if len(heard) != len(planned):
+        failures.append(f"{len(heard)} beep stretches heard, the game sounds {len(planned)}")
+    else:
+        lengths = [ms(length) - planned_length
+                   for (_, length), (_, planned_length) in zip(heard, planned)]
+        worst = max(lengths, key=abs)
+        print(f"beep lengths: {min(ms(length) for _, length in heard):.1f} to "
+              f"{max(ms(length) for _, length in heard):.1f} ms; largest difference from "
+              f"the planned {worst:+.1f} ms")
+        if not -3 <= worst <= 10:
+            failures.append(f"a beep stretch differs from its planned length by {worst:+.1f} ms "
+                            "(allowed: -3 to +10 ms)")
+
+    # Speech: each segment's stretch, placed from the nearest beep (or the
+    # first sound) before it, must hold sound.
+    anchors = [(first_play, first)]
+    if len(heard) == len(planned):
+        anchors += [(at, onset) for (at, _), (onset, _) in zip(planned, heard)]
+    anchors.sort()
+    silent_segments = []
+    quiet = 0
+    for segment, at, wait in plays:
+        planned_at, heard_at = max((a for a in anchors if a[0] <= at), default=anchors[0])
+        begin = heard_at + frames(at - planned_at)
+        level = rms(samples, begin, begin + frames(wait))
+        if level < 100:
+            silent_segments.append((segment, at, level))
+        elif level < 400:
+            quiet += 1
+    print(f"segments played: {len(plays)}; silent in the capture: {len(silent_segments)}; "
+          f"quiet (RMS under 400): {quiet}")
+    for segment, at, level in silent_segments[:10]:
+        print(f"  segment {segment} at {at} ms: RMS {level:.0f}")
+    if silent_segments:
+        failures.append(f"{len(silent_segments)} of {len(plays)} segments are silent in the "
+                        "capture")
+    for failure in failures:
+        print("FAIL: " + failure)
+    return 1 if failures else 0
+
+
+def report_drift(capture, timeline_path):
+    """Every onset of a capture made with the tone-filled voice, message by
+    message (a message ends with its beep), against the sum of the waits."""
+    samples = load(capture)
+    events = read_timeline(timeline_path)
+    items, planned = [], []
+    for kind, values in events:
+        if kind == "play":
+            items.append((f"segment {values[0]}", tone_frequency(values[0]), values[2]))
+            planned.append(values[1])
+        elif kind == "tone" and values[0] == 5000:
+            items.append(("beep", None, 0))
+            planned.append(values[1])
+    # Search each onset from the planned gap after the previous one.
+    onsets = []
+    first = first_sound(samples)
+    if first is None:
+        print("no sound in the capture")
+        return 1
+    previous_heard, previous_planned = first, planned[0]
+    for (label, frequency, _), at in zip(items, planned):
+        predicted = previous_heard + frames(at - previous_planned)
+        if frequency is None:
+            found = beep_onset(samples, predicted - frames(20), predicted + frames(20))
+        else:
+            found = find_onset(samples, frequency, predicted)
+        onsets.append(found)
+        if found is not None:
+            previous_heard, previous_planned = found, at
+    heard = [(at, onset) for at, onset in zip(planned, onsets) if onset is not None]
+    print(f"onsets found: {len(heard)} of {len(items)}")
+    # Messages: from the first segment after a beep (or the start) to the
+    # beep that closes it.
+    start = None
+    worst = 0.0
+    for (label, frequency, _), at, onset in zip(items, planned, onsets):
+        if onset is None:
+            continue
+        if frequency is not None and start is None:
+            start = (at, onset)
+        elif frequency is None and start is not None:
+            span_planned = at - start[0]
+            span = ms(onset - start[1])
+            drift = span - span_planned
+            worst = max(worst, abs(100 * drift / span_planned))
+            print(f"message of {span_planned} ms of waits: measured {span:.2f} ms, "
+                  f"drift {drift:+.2f} ms ({100 * drift / span_planned:+.3f}%)")
+            start = None
+    if heard:
+        span_planned = heard[-1][0] - heard[0][0]
+        span = ms(heard[-1][1] - heard[0][1])
+        print(f"whole capture: {span_planned} ms planned, {span:.2f} ms measured, drift "
+              f"{span - span_planned:+.2f} ms ({100 * (span - span_planned) / span_planned:+.3f}%)")
+    print(f"largest drift of a message: {worst:.3f}% (target: under 1%)")
+    return 0 if heard else 1
+
+
+def main(arguments):
+    if len(arguments) < 2:
+        print(__doc__)
+        return 2
+    command = arguments[1]
+    if command == "tone-voice" and len(arguments) == 4:
+        return write_tone_voice(arguments[2], arguments[3])
+    if command == "started" and len(arguments) == 4:
+        samples = load(arguments[2])
+        first = first_sound(samples)
+        return 0 if first is not None and ms(len(samples) - first) >= float(arguments[3]) else 1
+    if command == "signal" and len(arguments) in (3, 4):
+        return check_signal(arguments[2], *(float(value) for value in arguments[3:]))
+    if command == "speech" and len(arguments) >= 4:
+        return check_speech(arguments[2], arguments[3:])
+    if command == "game" and len(arguments) in (4, 5):
+        return check_game(*arguments[2:])
+    if command == "drift" and len(arguments) == 4:
+        return report_drift(arguments[2], arguments[3])
+    print(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
