@@ -118,13 +118,26 @@ write_config() {
 # Starts the program; Linux in RUN_DIR with the SDL audio driver AUDIO
 # (dummy unless set; "disk" writes CAPTURE), Windows in its own directory,
 # where its fones.DAT lies.  Sets PROGRAM_PID and GAME_WINDOW.
+#
+# With TIMED=1 the Linux program runs at a higher scheduling priority where
+# the system allows it, so that other work on a busy machine does not delay
+# its wake-ups from the waits whose lengths the test measures.
 start_game() {
   case "$BUILD" in
     linux)
-      local audio=(SDL_AUDIODRIVER="${AUDIO:-dummy}")
+      local audio=(SDL_AUDIODRIVER="${AUDIO:-dummy}") priority=()
       [ "${AUDIO:-dummy}" = disk ] && audio+=(SDL_DISKAUDIOFILE="$CAPTURE")
-      (cd "$RUN_DIR" && exec env XDG_CONFIG_HOME="$WORK/config" "${audio[@]}" "$PROGRAM") \
-        >"$WORK/program.log" 2>&1 &
+      if [ "${TIMED:-0}" = 1 ]; then
+        if chrt -f 10 true 2>/dev/null; then
+          priority=(chrt -f 10)
+        elif nice -n -10 true 2>/dev/null; then
+          priority=(nice -n -10)
+        fi
+        echo "The program runs with '${priority[*]:-normal priority}'" \
+          "(the machine's load: $(cut -d' ' -f1-3 /proc/loadavg))"
+      fi
+      (cd "$RUN_DIR" && exec "${priority[@]}" env XDG_CONFIG_HOME="$WORK/config" "${audio[@]}" \
+        "$PROGRAM") >"$WORK/program.log" 2>&1 &
       ;;
     *)
       (cd "$(dirname "$PROGRAM")" && exec "${LOADER[@]}" "$PROGRAM") >"$WORK/program.log" 2>&1 &
