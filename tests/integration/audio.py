@@ -233,14 +233,16 @@ def sine_misfit(samples, onset, frequency, amplitude, span):
     return math.sqrt(total / count) / amplitude if count else 1.0
 
 
-def find_onset(samples, frequency, predicted, window_ms=20.0):
+def find_onset(samples, frequency, predicted, window_ms=20.0, before=None):
     """The frame (fractional) where a sine of the given frequency starts at
-    phase 0 near the predicted frame, or None.
+    phase 0 near the predicted frame, or None.  `before` is the frequency
+    sounding until then, which may lie within a few percent of it.
 
     The new sine's zeros lie at onset + k half-periods; its crossings give
     that grid, and the onset is the earliest point of the grid from which
     the capture follows the sine."""
     half = RATE / (2.0 * frequency)
+    half_before = RATE / (2.0 * before) if before else None
     start = max(1, frames(ms(predicted) - window_ms))
     end = min(len(samples), frames(ms(predicted) + window_ms) + int(8 * half))
     found = crossings(samples, start, end)
@@ -250,7 +252,10 @@ def find_onset(samples, frequency, predicted, window_ms=20.0):
         following = found[number:number + 7]
         if len(following) < 7:
             break
-        if all(abs((b - a) - half) < 0.05 * half for a, b in zip(following, following[1:])):
+        gaps = [b - a for a, b in zip(following, following[1:])]
+        mean = sum(gaps) / len(gaps)
+        if all(abs(gap - half) < 0.05 * half for gap in gaps) and \
+                (half_before is None or abs(mean - half) < abs(mean - half_before)):
             if amplitude is None:
                 amplitude = max(abs(samples[i]) for i in range(int(crossing),
                                                                int(following[-1])))
@@ -354,8 +359,9 @@ def check_speech(capture, specs):
         if frequency is None:
             found = beep_onset(samples, predicted - frames(20), predicted + frames(20))
         else:
-            found = find_onset(samples, frequency, predicted, 30.0 if number and
-                               items[number - 1][0] == "pause" else 20.0)
+            after_pause = number > 0 and items[number - 1][0] == "pause"
+            found = find_onset(samples, frequency, predicted, 30.0 if after_pause else 20.0,
+                               None if number == 0 or after_pause else items[number - 1][1])
         onsets.append(found)
         predicted = (found if found is not None else predicted) + frames(wait)
 
@@ -599,60 +605,87 @@ def check_game(capture, timeline_path, sizes_path=None):
 
 
 def report_drift(capture, timeline_path):
-    """Every onset of a capture made with the tone-filled voice, message by
-    message (a message ends with its beep), against the sum of the waits."""
+    """Every onset of a capture made with the tone-filled voice, against the
+    game's own timeline.  The sounds between two silences make a stretch,
+    placed in the capture on the wall clock; each stretch's measured span
+    (first onset to last) is compared with the sum of its waits."""
     samples = load(capture)
-    events = read_timeline(timeline_path)
-    items, planned = [], []
-    for kind, values in events:
+    items = []           # (label, frequency or None for a beep, planned at, planned end)
+    tone_start = None
+    for kind, values in read_timeline(timeline_path):
         if kind == "play":
-            items.append((f"segment {values[0]}", tone_frequency(values[0]), values[2]))
-            planned.append(values[1])
+            items.append((f"segment {values[0]}", tone_frequency(values[0]), values[1],
+                          values[1] + values[2]))
         elif kind == "tone" and values[0] == 5000:
-            items.append(("beep", None, 0))
-            planned.append(values[1])
-    # Search each onset from the planned gap after the previous one.
-    onsets = []
+            tone_start = values[1]
+        elif kind == "stop" and tone_start is not None:
+            if items and items[-1][1] is None and items[-1][3] == tone_start:
+                # A second beep straight after the first: one sound.
+                items[-1] = (items[-1][0], None, items[-1][2], values[0])
+            else:
+                items.append(("beep", None, tone_start, values[0]))
+            tone_start = None
+    stretches = []
+    for item in items:
+        if not stretches or item[2] > stretches[-1][-1][3] + 50:
+            stretches.append([item])
+        else:
+            stretches[-1].append(item)
     first = first_sound(samples)
     if first is None:
         print("no sound in the capture")
         return 1
-    previous_heard, previous_planned = first, planned[0]
-    for (label, frequency, _), at in zip(items, planned):
-        predicted = previous_heard + frames(at - previous_planned)
-        if frequency is None:
-            found = beep_onset(samples, predicted - frames(20), predicted + frames(20))
-        else:
-            found = find_onset(samples, frequency, predicted)
-        onsets.append(found)
-        if found is not None:
-            previous_heard, previous_planned = found, at
-    heard = [(at, onset) for at, onset in zip(planned, onsets) if onset is not None]
-    print(f"onsets found: {len(heard)} of {len(items)}")
-    # Messages: from the first segment after a beep (or the start) to the
-    # beep that closes it.
-    start = None
+    # Across a silence the sound is placed by the driver's clock, not the
+    # wall clock: each stretch is found as the next stretch of sound.
+    starts = [begin for begin, _ in sound_runs(samples)]
+    print(f"stretches of sound: {len(starts)} heard, {len(stretches)} in the timeline")
+    anchor = (first, items[0][2])      # (measured frame, planned ms) of the last onset found
+    total_planned = total_measured = 0.0
     worst = 0.0
-    for (label, frequency, _), at, onset in zip(items, planned, onsets):
-        if onset is None:
+    found_count = 0
+    print(f"{'stretch':>7} {'items':>5} {'planned ms':>10} {'measured ms':>11} {'drift ms':>9} "
+          f"{'drift':>8} {'worst onset ms':>14}")
+    for number, stretch in enumerate(stretches, 1):
+        onsets = []
+        for position, (label, frequency, at, _) in enumerate(stretch):
+            predicted = anchor[0] + frames(at - anchor[1])
+            window = 20.0
+            if position == 0:
+                # The stretch of sound that starts nearest, within 100 ms.
+                nearest = min(starts, key=lambda start: abs(start - predicted))
+                if abs(nearest - predicted) < frames(100):
+                    predicted, window = nearest, 5.0
+                else:
+                    window = 40.0
+            if frequency is None:
+                onset = beep_onset(samples, predicted - frames(window), predicted + frames(window))
+            else:
+                before = stretch[position - 1][1] if position > 0 else None
+                onset = find_onset(samples, frequency, predicted, window, before)
+            onsets.append(onset)
+            if onset is not None:
+                anchor = (onset, at)
+                found_count += 1
+        heard = [(item[2], onset) for item, onset in zip(stretch, onsets) if onset is not None]
+        if len(heard) < 2:
+            print(f"{number:>7} {len(stretch):>5} (too few onsets found: {len(heard)})")
             continue
-        if frequency is not None and start is None:
-            start = (at, onset)
-        elif frequency is None and start is not None:
-            span_planned = at - start[0]
-            span = ms(onset - start[1])
-            drift = span - span_planned
-            worst = max(worst, abs(100 * drift / span_planned))
-            print(f"message of {span_planned} ms of waits: measured {span:.2f} ms, "
-                  f"drift {drift:+.2f} ms ({100 * drift / span_planned:+.3f}%)")
-            start = None
-    if heard:
-        span_planned = heard[-1][0] - heard[0][0]
-        span = ms(heard[-1][1] - heard[0][1])
-        print(f"whole capture: {span_planned} ms planned, {span:.2f} ms measured, drift "
-              f"{span - span_planned:+.2f} ms ({100 * (span - span_planned) / span_planned:+.3f}%)")
-    print(f"largest drift of a message: {worst:.3f}% (target: under 1%)")
-    return 0 if heard else 1
+        planned = heard[-1][0] - heard[0][0]
+        measured = ms(heard[-1][1] - heard[0][1])
+        drift = measured - planned
+        errors = [ms(onset - heard[0][1]) - (at - heard[0][0]) for at, onset in heard]
+        total_planned += planned
+        total_measured += measured
+        worst = max(worst, abs(100 * drift / planned))
+        print(f"{number:>7} {len(stretch):>5} {planned:>10} {measured:>11.2f} {drift:>+9.2f} "
+              f"{100 * drift / planned:>+7.3f}% {max(errors, key=abs):>+14.2f}")
+    print(f"onsets found: {found_count} of {len(items)}")
+    if total_planned:
+        drift = total_measured - total_planned
+        print(f"all stretches: {total_planned:.0f} ms of waits, {total_measured:.2f} ms measured, "
+              f"drift {drift:+.2f} ms ({100 * drift / total_planned:+.3f}%)")
+    print(f"largest drift of a stretch: {worst:.3f}% of its length (target: under 1%)")
+    return 0 if found_count == len(items) else 1
 
 
 def main(arguments):

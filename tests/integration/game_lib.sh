@@ -19,6 +19,9 @@ program_log() {
 setup_build() {
   BUILD="$1" PROGRAM="$2" PREFIX="${3:-}"
   require_tools Xvfb openbox xdotool xdpyinfo xprop import convert identify python3
+  # Whether this machine can run 32-bit Windows programs at all comes first:
+  # no build could change that.
+  [ "$BUILD" = wine32 ] && setup_wine
   if [ ! -f "$PROGRAM" ]; then
     local how="cmake --build of this build directory"
     case "$BUILD" in
@@ -28,8 +31,8 @@ setup_build() {
     missing "$PROGRAM has not been built (build it with: $how, or run scripts/test)"
   fi
   case "$BUILD" in
-    linux) ;;
-    wine32 | wine64) setup_wine ;;
+    linux | wine32) ;;
+    wine64) setup_wine ;;
     *) fail "unknown build '$BUILD'" ;;
   esac
 }

@@ -8,16 +8,17 @@
 # such keys, twice.  The capture must hold the segments in this order, each
 # alone until the next one cuts it, at the offsets their waits add up to.
 #
-#   speech_test.sh linux PATH/TO/mirabo
+#   speech_test.sh linux start-message PATH/TO/mirabo
 set -uo pipefail
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$HERE/lib.sh"
 source "$HERE/game_lib.sh"
 
-[ $# -ge 2 ] || fail "usage: $0 linux PROGRAM"
+[ $# -ge 3 ] || fail "usage: $0 linux start-message PROGRAM"
 [ "$1" = linux ] || skip "only the Linux build has SDL's disk audio driver"
-TEST_NAME="speech-$1"
-setup_build "$1" "$2"
+[ "$2" = start-message ] || fail "unknown scenario '$2'"
+TEST_NAME="speech-$1-$2"
+setup_build "$1" "$3"
 TABLE="${MIRABO_SEGMENT_TABLE:-$HERE/../../synt/segment_table.h}"
 [ -f "$TABLE" ] || fail "no segment table at $TABLE"
 
