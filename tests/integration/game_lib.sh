@@ -183,6 +183,14 @@ find_titled_window() {
   return 1
 }
 
+# Waits until the start screen shows "Tecle enter" (one row of 11 cells) in
+# the configured colours.  Wine takes its first keys only once its window
+# is up and focused, so keys are typed ahead from here on.
+wait_for_start_screen() {
+  wait_for_rows start "11 0 0" 90
+  focus_game
+}
+
 focus_game() {
   xdotool windowactivate --sync "$GAME_WINDOW" >/dev/null 2>&1 ||
     xdotool windowfocus --sync "$GAME_WINDOW" >/dev/null 2>&1 || true

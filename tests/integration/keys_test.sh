@@ -48,6 +48,7 @@ case "$SCENARIO" in
     start_desktop
     write_config "$CONFIG"
     start_game
+    wait_for_start_screen
     type_text $'\r'
     wait_for_rows prompt "39 0 0" 60
     type_text "0"
@@ -78,6 +79,7 @@ case "$SCENARIO" in
     start_desktop
     write_config "$CONFIG"
     start_game
+    wait_for_start_screen
     type_text $'\r'
     # The first room's lines are on the screen while they are spoken.
     wait_for_rows room "11 32 10 0" 60
@@ -91,6 +93,7 @@ case "$SCENARIO" in
     start_desktop
     write_config "$CONFIG"
     start_game
+    wait_for_start_screen
     type_text $'\r5'
     wait_for_rows "waiting" "39 1 0" 60
     focus_game
