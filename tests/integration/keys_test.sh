@@ -112,7 +112,7 @@ data = b"\0\0"
 sys.stdout.buffer.write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVE" + b"fmt "
     + struct.pack("<IHHIIHH", 16, 1, 1, 22050, 44100, 2, 16) + b"data"
     + struct.pack("<I", len(data)) + data)' >"$RUN_DIR/fones.DAT"
-    AUDIO=disk CAPTURE="$WORK/capture.raw"
+    AUDIO=disk CAPTURE="$WORK/capture.raw" TIMED=1
     if [ "$SCENARIO" = braille-signal-at-start ]; then
       write_config $'[BRAILLE]\nMODO=1\n'
       start_game
