@@ -85,7 +85,7 @@ prepare_prefix() {
 
 # The display, the window manager and, for Wine, the prefix.
 start_desktop() {
-  start_display
+  start_private_display
   start_window_manager
   case "$BUILD" in
     wine32 | wine64) prepare_prefix ;;

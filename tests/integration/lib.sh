@@ -164,3 +164,29 @@ wait_for_exit() {
     sleep 0.2
   done
 }
+
+# Starts Xvfb on a display number that the server picks itself (-displayfd:
+# it takes the first number whose lock it can get, and says which once it
+# accepts connections), so that tests started at the same moment never
+# share a display; exports DISPLAY.  (A probe with xdpyinfo after starting
+# on a chosen number can reach another test's server on that number.)
+start_private_display() {
+  local pid number=""
+  Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -noreset \
+    3>"$WORK/display-number" >"$WORK/xvfb.log" 2>&1 &
+  pid=$!
+  STARTED_PIDS+=("$pid")
+  for _ in $(seq 150); do
+    number="$(head -n 1 "$WORK/display-number" 2>/dev/null)"
+    [ -n "$number" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    sleep 0.1
+  done
+  [ -n "$number" ] || fail "Xvfb did not name its display within 15 s"
+  export DISPLAY=":$number"
+  for _ in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  fail "Xvfb on $DISPLAY does not answer"
+}
