@@ -168,7 +168,7 @@ wait_for_exit() {
 # Starts Xvfb on a display number that the server picks itself (-displayfd:
 # it takes the first number whose lock it can get, and says which once it
 # accepts connections), so that tests started at the same moment never
-# share a display; exports DISPLAY.  (A probe with xdpyinfo after starting
+# share a display; exports DISPLAY and sets XVFB_PID.  (A probe with xdpyinfo after starting
 # on a chosen number can reach another test's server on that number.)
 start_private_display() {
   local pid number=""
@@ -176,6 +176,7 @@ start_private_display() {
     3>"$WORK/display-number" >"$WORK/xvfb.log" 2>&1 &
   pid=$!
   STARTED_PIDS+=("$pid")
+  XVFB_PID="$pid"
   for _ in $(seq 150); do
     number="$(head -n 1 "$WORK/display-number" 2>/dev/null)"
     [ -n "$number" ] && break
