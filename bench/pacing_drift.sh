@@ -13,8 +13,8 @@
 #   bench/pacing_drift.sh [BUILD_DIR]       (default build/default)
 #
 # REALTIME=1 runs the program and its X server with a real-time scheduling
-# priority, where
-# allowed, to tell the program's own cost apart from a busy machine's.
+# priority, where allowed, to tell the program's own cost apart from a busy
+# machine's.
 # KEEP=DIR keeps the capture and the timeline there.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
