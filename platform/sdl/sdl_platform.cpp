@@ -121,8 +121,14 @@ void SdlPlatform::Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
 DWORD SdlPlatform::GetTickCount() { return SDL_GetTicks(); }
 
 void SdlPlatform::ExitProcess(UINT exitCode) {
-  // Closing the audio device completes the disk driver's file.
-  Shutdown();
+  // Closing the audio device completes the disk driver's file.  The rest
+  // ends with the process, the window system's connections included: SDL
+  // closing them itself (SDL_Quit) makes Xlib read the answers to requests
+  // still in flight, and when the window was closed while SDL was waiting
+  // for events, SDL's wake-up message to it may reach the X server after
+  // the window is gone; the BadWindow that comes back would end the
+  // process through Xlib's default error handler with exit code 1.
+  if (audio_) audio_->Close();
   std::fflush(nullptr);
   std::_Exit(static_cast<int>(exitCode));
 }

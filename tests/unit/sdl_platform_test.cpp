@@ -5,6 +5,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "tests/unit/sdl_platform_fixture.h"
 
 namespace {
@@ -165,6 +167,48 @@ TEST_F(SdlWindow, SoundCallsRefuseWhatTheyCannotPlayAndNeverFail) {
             sdl::MCIERR_INVALID_DEVICE_NAME);
   EXPECT_STREQ(reply, "");
   EXPECT_TRUE(os->MessageBeep(0));
+}
+
+// Closing the window ends the program, and SDL may have sent its wake-up
+// message to that window a moment before; tearing SDL down at the exit
+// (SDL_Quit) closes the X connections, Xlib then reads the BadWindow that
+// comes back and ends the process with exit code 1 through its default
+// error handler.  So the exit closes only the sound: a window still shown
+// is never hidden or destroyed on the way out.
+TEST(SdlExit, ExitProcessEndsWithItsCodeAndTearsNoWindowDown) {
+  static const fs::path marker =
+      fs::temp_directory_path() /
+      ("mirabo-exit-test-" + std::to_string(static_cast<long>(getpid())) + ".txt");
+  fs::remove(marker);
+  EXPECT_EXIT(
+      {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        sdl::SdlPlatform os;
+        WNDCLASSA windowClass;
+        windowClass.style = CS_HREDRAW | CS_VREDRAW;
+        windowClass.lpfnWndProc = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
+        windowClass.hbrBackground = os.GetStockObject(BLACK_BRUSH);
+        windowClass.lpszClassName = "KzWinCrt";
+        os.RegisterClassA(windowClass);
+        HWND window = os.CreateWindowExA(0, "KzWinCrt", "Janela", WS_OVERLAPPEDWINDOW,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, 728, 578, nullptr,
+                                         nullptr, nullptr, nullptr);
+        os.ShowWindow(window, SW_SHOW);
+        SDL_AddEventWatch(
+            [](void*, SDL_Event* event) {
+              if (event->type == SDL_WINDOWEVENT &&
+                  event->window.event == SDL_WINDOWEVENT_HIDDEN) {
+                std::ofstream(marker) << "hidden\n";
+              }
+              return 0;
+            },
+            nullptr);
+        os.ExitProcess(7);
+      },
+      ::testing::ExitedWithCode(7), "");
+  EXPECT_FALSE(fs::exists(marker)) << "the window was torn down on the way out";
+  fs::remove(marker);
 }
 
 }  // namespace
