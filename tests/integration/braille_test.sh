@@ -105,8 +105,9 @@ case "$SCENARIO" in
       PROMPT_SHOT="$SHOT"
       number_sign
       digit_chord "$digit"
-      # The number sign types nothing; the letter's chord types one digit.
-      wait_for_rows "typed-$turn" "39 1 0" 10
+      # The number sign types nothing; the letter's chord types one digit,
+      # echoed once the prompt has been spoken.
+      wait_for_rows "typed-$turn" "39 1 0" 30
       if [ "$digit" = 0 ]; then
         # The prompt shows a 0 in its 21st cell ("de 0 a 9").
         differ="$(cells_differ "$SHOT" 0 1 "$PROMPT_SHOT" 20 0)"
