@@ -168,16 +168,16 @@ def parse_stretch(text):
     return tones, open_ended
 
 
-def expect(samples, specs, leading=False):
+def expect(samples, wanted_stretches, leading=False):
     found = describe(samples)
     if leading:
         found = found[:1]
     print_runs(found)
     failures = []
-    if len(found) != len(specs):
-        failures.append(f"{len(found)} stretch(es) of sound, expected {len(specs)}")
-    for number, ((_, _, tones), spec) in enumerate(zip(found, specs), 1):
-        wanted, open_ended = parse_stretch(spec)
+    if len(found) != len(wanted_stretches):
+        failures.append(f"{len(found)} stretch(es) of sound, expected {len(wanted_stretches)}")
+    for number, ((_, _, tones), wanted_stretch) in enumerate(zip(found, wanted_stretches), 1):
+        wanted, open_ended = parse_stretch(wanted_stretch)
         heard = tones[:len(wanted)] if open_ended else tones
         if len(heard) != len(wanted):
             failures.append(f"stretch {number} holds {len(tones)} tone(s), expected "
