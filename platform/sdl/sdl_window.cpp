@@ -62,8 +62,23 @@ HWND SdlPlatform::CreateWindowExA(DWORD, const char* className, const char* wind
                                   HINSTANCE, void*) {
   auto found = classes_.find(LowerCase(className));
   if (found == classes_.end()) return nullptr;
-  int clientWidth = std::max(1, width - 2 * kFrame);
-  int clientHeight = std::max(1, height - 2 * kFrame - kCaption);
+  // The system's track sizes, before the window procedure has its say.
+  MINMAXINFO info;
+  int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  info.ptMaxSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame};
+  info.ptMaxPosition = POINT{-kFrame, -kFrame};
+  info.ptMinTrackSize = POINT{2 * kFrame + 112, 2 * kFrame + kCaption};
+  info.ptMaxTrackSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame + kCaption};
+  // Windows bounds the size asked for by the largest track size already
+  // while it creates the window; a font of hundreds of pixels asks for a
+  // window of tens of thousands, which SDL refuses to make at all (and whose
+  // client surface would take gigabytes).
+  int clientWidth = std::clamp(width, int{info.ptMinTrackSize.x}, int{info.ptMaxTrackSize.x}) -
+                    2 * kFrame;
+  int clientHeight =
+      std::max(1, std::clamp(height, int{info.ptMinTrackSize.y}, int{info.ptMaxTrackSize.y}) -
+                      2 * kFrame - kCaption);
   int left = x == CW_USEDEFAULT ? SDL_WINDOWPOS_UNDEFINED : x + kFrame;
   // As in Windows, y means nothing when x is CW_USEDEFAULT.
   int top = x == CW_USEDEFAULT ? SDL_WINDOWPOS_UNDEFINED : y + kFrame + kCaption;
@@ -91,13 +106,6 @@ HWND SdlPlatform::CreateWindowExA(DWORD, const char* className, const char* wind
                                       BrushColour(window->background, 0xFFFFFF));
   HWND handle = windows_.Add(std::move(window));
 
-  MINMAXINFO info;
-  int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  info.ptMaxSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame};
-  info.ptMaxPosition = POINT{-kFrame, -kFrame};
-  info.ptMinTrackSize = POINT{2 * kFrame + 112, 2 * kFrame + kCaption};
-  info.ptMaxTrackSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame + kCaption};
   Send(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   if (Window* created = FindWindow(handle)) {
     created->minimumClient = POINT{std::max(1, int{info.ptMinTrackSize.x} - 2 * kFrame),

@@ -1,6 +1,7 @@
 // The SDL backend's windows, painting, drawing, files and sound calls.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -39,6 +40,37 @@ TEST_F(SdlWindow, TheLargestTrackSizeBoundsTheWindowBeingCreated) {
   ASSERT_TRUE(os->GetClientRect(window, client));
   EXPECT_EQ(client.right, 400);
   EXPECT_EQ(client.bottom, 300);
+}
+
+// A font of 512-pixel cells asks for a window of 40968 x 12828 pixels.  SDL
+// refuses any window over 16384 pixels, and the backend, left without a
+// window, ended the program with exit code 1 before the game began; Windows
+// bounds the size by the largest track size while it creates the window.
+// Run in a child: the old failure ends the process.
+TEST(SdlHugeWindow, AWindowFarLargerThanTheScreenOpensAtTheScreensSize) {
+  EXPECT_EXIT(
+      {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        sdl::SdlPlatform os;
+        WNDCLASSA windowClass;
+        windowClass.style = CS_HREDRAW | CS_VREDRAW;
+        windowClass.lpfnWndProc = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
+        windowClass.hbrBackground = os.GetStockObject(BLACK_BRUSH);
+        windowClass.lpszClassName = "KzWinCrt";
+        os.RegisterClassA(windowClass);
+        HWND window = os.CreateWindowExA(0, "KzWinCrt", "Janela", WS_OVERLAPPEDWINDOW,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, 40968, 12828, nullptr,
+                                         nullptr, nullptr, nullptr);
+        RECT client{};
+        bool fits = window != nullptr && os.GetClientRect(window, client) &&
+                    client.right == os.GetSystemMetrics(SM_CXSCREEN) &&
+                    client.bottom == os.GetSystemMetrics(SM_CYSCREEN);
+        std::fprintf(stderr, "client %ld x %ld\n", static_cast<long>(client.right),
+                     static_cast<long>(client.bottom));
+        std::_Exit(fits ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(SdlWindow, ShowingFocusesOnceAndUpdatingPaintsOnlyAnInvalidWindow) {
