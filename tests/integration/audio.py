@@ -8,6 +8,9 @@
   audio.py speech CAPTURE ITEM:WAIT...   onsets of tone-filled segments and beeps
   audio.py game CAPTURE TIMELINE [SIZES] a whole game against game_timeline's events
   audio.py drift CAPTURE TIMELINE        every onset of a tone-filled run (benchmark)
+  audio.py mute CAPTURE TIMELINE [untimed] a game without speech: its beeps only, at the
+                                         timeline's times (untimed: count and silence only)
+  audio.py tail CAPTURE FREQUENCY MS     the capture ends in that tone, sounding at most MS
 
 Standard library only.  Exit status 0 when the checks hold, 1 when one
 fails (the reason is printed), 2 on bad use.
@@ -694,6 +697,118 @@ def report_drift(capture, timeline_path):
     return 0 if found_count == len(items) else 1
 
 
+def check_mute(capture, timeline_path, timed=True):
+    """A game played without speech (no voice file, or one that cannot be
+    read): the capture holds the game's beeps and nothing else, and each
+    beep starts when the game's own timeline says, within the 2% the whole
+    voiced game is allowed, plus 25 ms.  The first beep ends the start
+    message; the game then waits for the player's Enter, which the timeline
+    does not count, so the second beep comes no sooner than planned after
+    it, and the beeps from the second on are placed from the second."""
+    samples = load(capture)
+    events = read_timeline(timeline_path)
+    exits = [values for kind, values in events if kind == "exit"]
+    planned = planned_beeps(events)
+    if not exits or not planned:
+        print("FAIL: the timeline has no end or no beep")
+        return 1
+    first = first_sound(samples, 0, 100)
+    if first is None:
+        print("FAIL: the capture holds no sound at all, not even the beeps")
+        return 1
+    failures = []
+    heard = find_beeps(samples, 0)
+    print(f"beep stretches heard: {len(heard)}, sounded by the game: {len(planned)}")
+    if len(heard) != len(planned):
+        failures.append(f"{len(heard)} beep stretches heard, the game sounds {len(planned)}")
+
+    # Anything audible that is not a beep is speech that should not be there.
+    margin = frames(3)
+    stray = []
+    for begin, end in sound_runs(samples):
+        outside = [begin, end]
+        for onset, length in heard:
+            if onset - margin <= begin and end <= onset + length + margin:
+                outside = None
+                break
+        if outside is not None and rms(samples, begin, end) > 100:
+            stray.append((begin, end))
+    print(f"stretches of sound outside the beeps: {len(stray)}")
+    for begin, end in stray[:10]:
+        print(f"  {ms(begin):.1f} to {ms(end):.1f} ms: RMS {rms(samples, begin, end):.0f}")
+    if stray:
+        failures.append(f"{len(stray)} stretch(es) of sound besides the beeps")
+
+    if timed and len(heard) == len(planned) and len(heard) >= 2:
+        waited = ms(heard[1][0] - heard[0][0]) - (planned[1][0] - planned[0][0])
+        print(f"second beep: {waited:+.1f} ms after its planned distance from the first "
+              "(the wait for Enter)")
+        if waited < -5:
+            failures.append(f"the second beep comes {-waited:.1f} ms too soon after the first")
+        origin_heard, origin_planned = heard[1][0], planned[1][0]
+        worst_onset = worst_length = 0.0
+        for number, ((onset, length), (at, planned_length)) in enumerate(zip(heard, planned)):
+            offset = at - origin_planned
+            error = ms(onset - origin_heard) - offset
+            allowed = 25 + 0.02 * abs(offset)
+            if number == 0:
+                error = 0.0
+            if abs(error) > abs(worst_onset):
+                worst_onset = error
+            if abs(error) > allowed:
+                failures.append(f"the beep planned {offset} ms after the second starts "
+                                f"{ms(onset - origin_heard):.1f} ms after it "
+                                f"(allowed: +-{allowed:.1f} ms)")
+            difference = ms(length) - planned_length
+            if abs(difference) > abs(worst_length):
+                worst_length = difference
+            if not -3 <= difference <= 50:
+                failures.append(f"the beep planned {offset} ms after the second lasts "
+                                f"{ms(length):.1f} ms, planned {planned_length} ms "
+                                "(allowed: -3 to +50 ms)")
+        print(f"beep onsets from the second: largest difference from the timeline "
+              f"{worst_onset:+.1f} ms; beep lengths: largest difference {worst_length:+.1f} ms")
+        # From the second beep to the end of the capture, the device's close
+        # at the exit, as the voiced game is measured.
+        expected_rest = exits[0][1] - origin_planned
+        measured_rest = ms(len(samples) - origin_heard)
+        print(f"second beep to the exit: measured {measured_rest:.1f} ms, expected "
+              f"{expected_rest} ms ({measured_rest - expected_rest:+.1f} ms)")
+        if abs(measured_rest - expected_rest) > 0.02 * expected_rest + 100:
+            failures.append(f"from the second beep to the exit {measured_rest:.1f} ms passed, "
+                            f"expected {expected_rest} ms +- 2% + 100 ms")
+    elif not timed:
+        print("(untimed: the beeps' onsets and lengths are not measured)")
+    for failure in failures:
+        print("FAIL: " + failure)
+    return 1 if failures else 0
+
+
+def check_tail(capture, frequency, longest_ms):
+    """A tone cut by the end of the program: the capture's last stretch of
+    sound is that square wave, and it lasts no longer than allowed."""
+    samples = load(capture)
+    runs = sound_runs(samples)
+    if not runs:
+        print("FAIL: the capture holds no sound")
+        return 1
+    begin, end = runs[-1]
+    waves = half_waves(samples, begin, end)
+    heard_hz = square_frequency(waves)
+    silent_after = ms(len(samples) - end)
+    print(f"last stretch of sound: {ms(begin):.1f} to {ms(end):.1f} ms ({ms(end - begin):.1f} ms) "
+          f"at {heard_hz:.1f} Hz; the capture ends {silent_after:.1f} ms later, at "
+          f"{ms(len(samples)):.1f} ms")
+    failures = []
+    if abs(heard_hz - frequency) > 0.02 * frequency:
+        failures.append(f"the last sound is {heard_hz:.1f} Hz, not {frequency:g} Hz")
+    if ms(end - begin) > longest_ms:
+        failures.append(f"the tone sounds {ms(end - begin):.1f} ms, more than {longest_ms:g} ms")
+    for failure in failures:
+        print("FAIL: " + failure)
+    return 1 if failures else 0
+
+
 def main(arguments):
     if len(arguments) < 2:
         print(__doc__)
@@ -713,6 +828,13 @@ def main(arguments):
         return check_game(*arguments[2:])
     if command == "drift" and len(arguments) == 4:
         return report_drift(arguments[2], arguments[3])
+    if command == "mute" and len(arguments) in (4, 5):
+        if len(arguments) == 5 and arguments[4] != "untimed":
+            print(__doc__)
+            return 2
+        return check_mute(arguments[2], arguments[3], len(arguments) == 4)
+    if command == "tail" and len(arguments) == 5:
+        return check_tail(arguments[2], float(arguments[3]), float(arguments[4]))
     print(__doc__)
     return 2
 
