@@ -172,7 +172,7 @@ check_huge_window() {
       [ "$fg_pixels" -ge 2000 ] && [ "$bg_pixels" -ge 20000 ] && break
     fi
     [ "$(date +%s)" -lt "$deadline" ] ||
-      fail "no start screen in #$FOREGROUND on #$BACKGROUND within 90 s (last: $fg_pixels and $bg_pixels pixels)"
+      fail "no start screen in #$FOREGROUND on #$BACKGROUND within 90 s (last: $fg_pixels and $bg_pixels pixels)$(program_log)"
     sleep 0.5
   done
   read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/ { split($2, s, "x"); print s[1], s[2] }')
