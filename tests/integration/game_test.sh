@@ -114,7 +114,7 @@ case "$SCENARIO" in
       echo "OCR of the box: '$box_text'"
       grep -q 'Invalid numeric input' <<<"$box_text" ||
         fail "the box does not say 'Invalid numeric input': '$box_text'"
-      grep -Eq 'E[Il1|]nOutError' <<<"$box_text" ||
+      grep -Eq 'E[Il1|]n[O0@Q]utError' <<<"$box_text" ||
         fail "the box does not name EInOutError: '$box_text'"
     fi
     # The program waits for the player to close the box.
