@@ -81,6 +81,12 @@ constexpr std::size_t kLargestSoundImage = 64u << 20;
 
 SdlPlatform::SdlPlatform() {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // The screen is drawn in memory and shown whole: copying it to the window
+  // through a GL texture only adds work, and where GL is software (Mesa's
+  // llvmpipe: no graphics card, Xvfb, remote desktops) its threads cost more
+  // than the drawing itself, even while the game only waits for a key.  The
+  // environment variable of the same name still overrides this.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
   videoAvailable_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   if (videoAvailable_ && !HasRealDisplay()) {
