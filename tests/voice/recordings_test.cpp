@@ -50,7 +50,7 @@ bool Mentions(const std::vector<std::string>& problems, const std::string& a, co
 }
 
 int RunTool(const std::string& arguments) {
-  const std::string command = std::string("ASAN_OPTIONS=detect_leaks=0 \"") + MIRABO_VOICE_TOOL +
+  const std::string command = std::string("\"") + MIRABO_VOICE_TOOL +
                               "\" " + arguments + " 2>/dev/null";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
