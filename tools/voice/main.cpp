@@ -36,6 +36,7 @@ constexpr const char* Help = R"(mirabo-voice: makes fones.DAT, the voice of mira
       these, joined by '+':
         segments:8,24,69   the segments, in that order
         message:Prompt     a message with its closing beep and pause
+        speech:Prompt      what the message says, without them
         number:21          what the game says for the number 21
         numbers:0..30      each number in turn, a pause after each
         beep  pause        the short beep, the 500 ms pause
