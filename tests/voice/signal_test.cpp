@@ -108,6 +108,21 @@ TEST(TimeCompression, ShortensToTheTargetWithoutRaisingThePitch) {
   EXPECT_EQ(voice::TimeCompress(tone, tone.size() + 10, 22050), tone);
 }
 
+TEST(TimeCompression, LengthensToFillAWaitWithoutLoweringThePitch) {
+  const voice::Samples tone = Sine(22050, 0.1, 180, 0.5);
+  const voice::Samples longer = voice::TimeScale(tone, 3500, 22050);
+  EXPECT_EQ(longer.size(), 3500u);
+  EXPECT_NEAR(Frequency(longer, 22050), 180, 180 * 0.02);
+  EXPECT_NEAR(voice::Rms(voice::Samples(longer.begin() + 300, longer.end() - 300)), 0.5 / std::sqrt(2), 0.05);
+  // Filling is asked for: a short fragment then takes its whole budget,
+  // and without it stays as it was.
+  const voice::Samples word = Sine(22050, 0.05, 200, 0.3);
+  voice::ShapingOptions fill;
+  fill.fill = true;
+  EXPECT_EQ(voice::ShapeFragment(word, 2000, 22050, fill).size(), 2000u);
+  EXPECT_LT(voice::ShapeFragment(word, 2000, 22050).size(), 1200u);
+}
+
 TEST(Shaping, TrimsQuietEdgesAndFadesWithoutAClick) {
   voice::Samples sound(2000, 0.0f);
   const voice::Samples tone = Sine(22050, 0.1, 300, 0.5);
@@ -140,6 +155,14 @@ TEST(Shaping, LevelsToOneLoudnessButNeverPastThePeakLimit) {
   voice::Level(hiss, 22050);
   EXPECT_LT(decibels(voice::Rms(hiss)), -2.0);
   EXPECT_GE(decibels(voice::Rms(hiss)), -voice::QuieterAtMost - 1e-6);
+  // An unstressed syllable asked to be quieter is, but never by more than
+  // the room that keeps every fragment within 3 dB.
+  voice::Samples soft = Sine(22050, 0.1, 300, 0.01);
+  voice::Level(soft, 22050, 1.5);
+  EXPECT_NEAR(decibels(voice::Rms(soft)), -1.5, 0.5);
+  voice::Samples softest = Sine(22050, 0.1, 300, 0.01);
+  voice::Level(softest, 22050, 10);
+  EXPECT_GE(decibels(voice::Rms(softest)), -voice::QuieterAtMost - 1e-6);
   voice::Samples spiky(1000, 0.001f);
   spiky[500] = 0.5f;  // a click-like fragment: RMS alone would push it past full scale
   voice::Level(spiky, 22050);

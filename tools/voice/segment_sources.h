@@ -9,6 +9,14 @@
 // the conjunction, not the i of vinte).  An empty cut keeps the whole word.
 // Carriers in [[ ]] are phonemes, used where the spelling cannot separate
 // what the segments need (the two halves of não, the o and i of dezoito).
+//
+// Each carrier was chosen, among the words and phrases where the segment is
+// heard, as the one whose cut sounds closest to espeak-ng's own reading when
+// the game joins it with its neighbours: bench/voice_distortion.py measures
+// that for every message, resultado, numbers from 0 to 999 and the ending,
+// and a carrier was taken only where the phrases it is heard in came closer
+// on the whole and none of them moved away (mirabo-voice --sources tries a
+// carrier without rebuilding).
 #pragma once
 
 #include <array>
@@ -21,31 +29,41 @@ namespace voice {
 struct SegmentSource {
   std::string_view carrier;  // UTF-8 text or [[phonemes]]
   std::string_view cut;
+  // Lengthened to fill its wait: for a held sound that even espeak-ng's
+  // slowest speech leaves short of it, so that no gap opens in the word.
+  bool fill = false;
+  // A hiss heard in more than one place in words: the same sound from a
+  // second word mixed in, this share of its power.  espeak-ng says an s at
+  // the end of a word unlike one before a vowel, and segment 61 is both.
+  // Only for noise: two voiced sounds mixed would sound like two voices.
+  std::string_view blendCarrier = {};
+  std::string_view blendCut = {};
+  double blendShare = 0;
 };
 
 // clang-format off
 inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
     {"quanto", "&~ N"},                 // 1 an: quanto, antes
-    {"agora", "a"},                     // 2 a: agora, ainda, the a of "de 0 a 9", quatro; ending (agradece)
-    {"[[n'&~U~]]", "U"},                // 3 o: the nasal close of não, after 39
+    {"quatro", "a"},                    // 2 a: agora, ainda, the a of "de 0 a 9", quatro; ending (agradece); as in quatro, the numbers' a
+    {"não", "&U~"},                     // 3 o: the nasal close of não, after 39 (the whole diphthong: it joins nã without a step)
     {"subir", "b i"},                   // 4 bi: subir
     {"fechada", "d &"},                 // 5 da: fechada, ainda, saída, da, escada
     {"dez", "d E"},                     // 6 de: dez (the open e of 10); ending (agradece)
     {"desse", "d e"},                   // 7 de: desse, desista, de, 16 to 19
     {"digite", "dZ i"},                 // 8 di: digite, and the last syllable of grande and parede
-    {"doze", "d o"},                    // 9 do: dois, doze
+    {"doze", "d o", true},              // 9 do: dois, doze
     {"dura", "d u"},                    // 10 du: dura, duzentos
-    {"lado", "d U"},                    // 11 do: unstressed, as in lado, resultado; starts the closing phrase (doutor)
+    {"resultado", "d U"},               // 11 do: unstressed, as in lado, resultado; starts the closing phrase (doutor)
     {"corredor", "d o"},                // 12 do: corredor
     {"este é o corredor", "E"},         // 13 é: the verb, in its phrase
-    {"vinte e um", "j [i]"},            // 14 e: the conjunction, said i as in Brazil; also opens está, este, escada
-    {"cento", "eI N"},                  // 15 en: enter, -enta, cem, cento, -entos
-    {"seis", "eI"},                     // 16 ei: seis
+    {"vinte e dois", "j [i]", true},    // 14 e: the conjunction, said i as in Brazil; also opens está, este, escada
+    {"cem", "eI N"},                    // 15 en: enter, -enta, cem, cento, -entos (as in cem: the s before it is the one of most numbers)
+    {"dezesseis", "eI"},                // 16 ei: seis
     {"fechada", "f e"},                 // 17 fe: fechada
     {"parabéns", ""},                   // 18 parabéns: opens the ending
     {"grande", "g R"},                  // 19 gr, first part of gran: grande; ending (agradece)
     {"agora", "g O"},                   // 20 go: agora
-    {"saída", "a [i]"},                 // 21 i: muito, sair, maior, saída, saia, dois, três, dezoito
+    {"sair", "a [i]"},                  // 21 i: muito, sair, maior, saída, saia, dois, três, dezoito
     {"cinco", "i N"},                   // 22 in: ainda, cinco, quinze, vinte, trinta
     {"janela", "Z &"},                  // 23 ja: janela
     {"digite", "Z i"},                  // 24 gi: digite
@@ -56,13 +74,13 @@ inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
     {"procure", "k u"},                 // 29 cu: procure, quanto
     {"cinco", "k U"},                   // 30 co: cinco, quatro, quarenta, cinquenta
     {"resultado", "w"},                 // 31 l: resultado (a w in Brazil)
-    {"sala", "l &"},                    // 32 la: sala, janela, lado; ending (Paula)
-    {"tecle", "l y"},                   // 33 le: tecle
+    {"sala", "l &", true},              // 32 la: sala, janela, lado; ending (Paula)
+    {"tecle enter", "l i", true},       // 33 le: tecle
     {"quinhentos", "N"},                // 34 n, third part of quinhen
     {"numa", "m &"},                    // 35 ma: numa, maior, uma
-    {"número", "m e"},                  // 36 me: número; ending (menos)
+    {"menos", "m e"},                   // 36 me: número; ending (menos)
     {"morte", "m O"},                   // 37 mo: morte
-    {"muito", "m w"},                   // 38 mu: muito
+    {"muito grande", "m w", true},      // 38 mu: muito
     {"[[n'&~U~]]", "n &~"},             // 39 nã: não, closed by 3
     {"janela", "n E"},                  // 40 ne: janela
     {"quinhentos", "n^ eI"},            // 41 nhe, second part of quinhen
@@ -74,7 +92,7 @@ inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
     {"este é o corredor", "E [U]"},     // 47 o: the article, said u
     {"procure", "p"},                   // 48 p: procure, pra
     {"onze", "o N"},                    // 49 on: onze
-    {"oito", "oI"},                     // 50 oi: oito, oitenta, oitocentos
+    {"oitocentos", "oI"},               // 50 oi: oito, oitenta, oitocentos
     {"parede", "p a"},                  // 51 pa: parede; ending (Paula)
     {"pontos", "p o N"},                // 52 pon: ending (pontos)
     {"trinta", "R"},                    // 53 r: trinta, quarenta
@@ -83,9 +101,9 @@ inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
     {"parede", "* e"},                  // 56 re: parede, três, treze, trezentos
     {"procure", "* y"},                 // 57 re: procure
     {"zero", "* U"},                    // 58 ro: número, procure, zero, quatro
-    {"maior", "r"},                     // 59 r: sair, maior, corredor, morte, subir, enter, catorze
+    {"enter", "r", true},               // 59 r: sair, maior, corredor, morte, subir, enter, catorze
     {"resultado", "x e"},               // 60 re: resultado, corredor
-    {"dez", "s"},                       // 61 s: plural s, and the s of cem, cento, cinco; ending (pontos, menos)
+    {"dez", "s", false, "cinco", "s", 0.2},  // 61 s: plural s, and the s of cem, cento, cinco; ending (pontos, menos)
     {"sala", "s a"},                    // 62 sa: sala, sair, saída, saia
     {"sete", "s E"},                    // 63 se: sete, dezessete, setecentos
     {"você", "s e"},                    // 64 cê: você, sessenta, setenta
@@ -93,20 +111,20 @@ inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
     {"subir", "s u"},                   // 66 su: subir
     {"trinta", "t"},                    // 67 t: três, quatro, treze, trinta
     {"resultado", "t a"},               // 68 ta: está, desista, resultado, -enta
-    {"vinte", "tS y"},                  // 69 te: tente, digite, este, morte, antes, sete, vinte
+    {"este", "tS y"},                   // 69 te: tente, digite, este, morte, antes, sete, vinte
     {"tecle", "t E"},                   // 70 te: tecle
     {"enter", "t e"},                   // 71 te: enter
-    {"setenta", "t eI N"},              // 72 ten: tente, setenta, oitenta
+    {"oitenta", "t eI N"},              // 72 ten: tente, setenta, oitenta
     {"catorze", "t o"},                 // 73 to: catorze
-    {"quanto", "t U"},                  // 74 to: muito, quanto, oito, cento, -entos; ending (pontos)
+    {"oito", "t U"},                    // 74 to: muito, quanto, oito, cento, -entos; ending (pontos)
     {"uma", "u"},                       // 75 u: uma; ending (Paula)
-    {"um", "u~ N"},                     // 76 um: um
+    {"digite um número", "u~ N"},       // 76 um: um, where the prompt says it; 1
     {"vinte", "v"},                     // 77 v: vinte
     {"noventa", "v eI N"},              // 78 ven: noventa
     {"nove", "v y"},                    // 79 ve: nove
     {"você", "v o"},                    // 80 vo: você
     {"fechada", "S a"},                 // 81 cha: fechada
-    {"duzentos", "z"},                  // 82 z: duzentos, trezentos
+    {"duzentos", "z", true},            // 82 z: duzentos, trezentos
     {"zero", "z E"},                    // 83 ze: zero
     {"dezesseis", "z e"},               // 84 ze: dezesseis, dezessete, dezenove
     {"onze", "z y"},                    // 85 ze, zi: onze to quinze, desista

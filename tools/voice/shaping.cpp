@@ -123,22 +123,27 @@ double WeightedRms(const Samples& samples, int rate) {
   return std::sqrt(sum / static_cast<double>(signal.size()));
 }
 
-void Level(Samples& samples, int rate) {
+void Level(Samples& samples, int rate, double quieterDb) {
   const double rms = Rms(samples);
   const double weighted = WeightedRms(samples, rate);
   if (rms <= 0 || weighted <= 0) return;
   const double quietest = TargetRms * std::pow(10.0, -QuieterAtMost / 20);
-  double gain = std::clamp(TargetRms / weighted, quietest / rms, TargetRms / rms);
+  const double target = TargetRms * std::pow(10.0, -std::clamp(quieterDb, 0.0, QuieterAtMost) / 20);
+  double gain = std::clamp(target / weighted, quietest / rms, TargetRms / rms);
   const double peak = Peak(samples);
   if (peak * gain > PeakLimit) gain = PeakLimit / peak;
   for (float& sample : samples) sample = static_cast<float>(sample * gain);
 }
 
-Samples ShapeFragment(const Samples& raw, std::size_t budget, int rate) {
+Samples ShapeFragment(const Samples& raw, std::size_t budget, int rate,
+                      const ShapingOptions& options) {
   Samples fragment = TrimSilence(raw, rate);
   fragment = TimeCompress(fragment, budget, rate);
+  if (options.fill && !fragment.empty() && fragment.size() < budget) {
+    fragment = TimeScale(fragment, budget, rate);
+  }
   FadeEdges(fragment, rate);
-  Level(fragment, rate);
+  Level(fragment, rate, options.quieterDb);
   return fragment;
 }
 

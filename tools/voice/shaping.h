@@ -43,13 +43,24 @@ double Peak(const Samples& samples);
 // 1.7 kHz after a high pass at 38 Hz.
 double WeightedRms(const Samples& samples, int rate);
 
-// Scales to a K-weighted level of TargetRms, held in plain RMS between
-// TargetRms and QuieterAtMost dB below it, and less where the peak would
-// pass PeakLimit.
-void Level(Samples& samples, int rate);
+// Scales to a K-weighted level of TargetRms less quieterDb (0 to
+// QuieterAtMost), held in plain RMS between TargetRms and QuieterAtMost dB
+// below it, and less where the peak would pass PeakLimit.
+void Level(Samples& samples, int rate, double quieterDb = 0);
 
-// Trim, shorten to budget without changing the pitch (only if longer),
-// fade, level.  Empty if nothing audible is left.
-Samples ShapeFragment(const Samples& raw, std::size_t budget, int rate);
+struct ShapingOptions {
+  // Lengthen a fragment shorter than its budget to the whole budget
+  // (overlap-add, at the same pitch), so that no gap opens in the word.
+  bool fill = false;
+  // How much quieter than the common loudness, in dB (0 to QuieterAtMost):
+  // an unstressed syllable keeps a little of its place in the word.
+  double quieterDb = 0;
+};
+
+// Trim, shorten to budget without changing the pitch (only if longer) or
+// lengthen it to the budget (options.fill), fade, level.  Empty if nothing
+// audible is left.
+Samples ShapeFragment(const Samples& raw, std::size_t budget, int rate,
+                      const ShapingOptions& options = {});
 
 }  // namespace voice

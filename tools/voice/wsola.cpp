@@ -26,7 +26,12 @@ double Similarity(const float* a, const float* b, std::size_t n) {
 
 Samples TimeCompress(const Samples& input, std::size_t targetLength, int rate) {
   if (input.size() <= targetLength) return input;
-  if (targetLength == 0) return {};
+  return TimeScale(input, targetLength, rate);
+}
+
+Samples TimeScale(const Samples& input, std::size_t targetLength, int rate) {
+  if (input.size() == targetLength) return input;
+  if (targetLength == 0 || input.empty()) return {};
   // Frames of 20 ms hold two or more pitch periods of any voice; fragments
   // only a few frames long get shorter frames so that there is still
   // something to overlap.
