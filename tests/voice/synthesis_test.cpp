@@ -32,8 +32,12 @@ TEST(SourceOverrides, ReplaceTheNamedRowsAndRefuseMalformedLines) {
   EXPECT_EQ(sources[32].cut, "l i");
   EXPECT_TRUE(sources[32].fill);
   EXPECT_EQ(sources[0].carrier, voice::SegmentSources[0].carrier);  // untouched
+  ASSERT_TRUE(voice::OverrideSources("74 | oito | t U | tail=12 lead=-3", sources, storage, error))
+      << error;
+  EXPECT_EQ(sources[73].tailMilliseconds, 12);
+  EXPECT_EQ(sources[73].leadMilliseconds, -3);
   for (const char* bad : {"88 | cinco | s", "0 | cinco | s", "61 cinco s", "x | cinco | s",
-                          "61 | cinco | s | loud"}) {
+                          "61 | cinco | s | loud", "61 | cinco | s | tail=", "61 | cinco | s | tail=4x"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(voice::OverrideSources(bad, sources, storage, error));
     EXPECT_NE(error.find("line 1"), std::string::npos);

@@ -28,7 +28,9 @@ constexpr const char* Help = R"(mirabo-voice: makes fones.DAT, the voice of mira
   mirabo-voice --sources FILE [--output FILE] [--verbose]
       The same with some segments taken from other words, to try them:
       FILE has one line per segment, "SEGMENT | CARRIER | CUT" (as in
-      tools/voice/segment_sources.h, e.g. "61 | cinco | s").
+      tools/voice/segment_sources.h, e.g. "61 | cinco | s"), and after a
+      fourth "|" any of: fill (lengthen to the wait), lead=MS and tail=MS
+      (keep MS milliseconds of the sounds before and after the cut).
   mirabo-voice --recordings FOLDER [--output FILE]
       Builds the file from a person's recordings instead: one WAV file per
       segment, named by its number (1.wav or 01.wav ... 87.wav); PCM 8, 16,

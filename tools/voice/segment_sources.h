@@ -32,6 +32,11 @@ struct SegmentSource {
   // Lengthened to fill its wait: for a held sound that even espeak-ng's
   // slowest speech leaves short of it, so that no gap opens in the word.
   bool fill = false;
+  // Milliseconds of the neighbouring phonemes kept before and after the
+  // cut (negative: left out), where the join is smoother a little into the
+  // next sound than at espeak-ng's phoneme boundary.
+  int leadMilliseconds = 0;
+  int tailMilliseconds = 0;
   // A hiss heard in more than one place in words: the same sound from a
   // second word mixed in, this share of its power.  espeak-ng says an s at
   // the end of a word unlike one before a vowel, and segment 61 is both.
@@ -44,27 +49,32 @@ struct SegmentSource {
 // clang-format off
 inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
     {"quanto", "&~ N"},                 // 1 an: quanto, antes
-    {"quatro", "a"},                    // 2 a: agora, ainda, the a of "de 0 a 9", quatro; ending (agradece); as in quatro, the numbers' a
+    // 2 a: agora, ainda, the a of "de 0 a 9", quatro; ending (agradece); as in quatro, the numbers' a
+    {.carrier = "quatro", .cut = "a", .leadMilliseconds = 10},
     {"não", "&U~"},                     // 3 o: the nasal close of não, after 39 (the whole diphthong: it joins nã without a step)
     {"subir", "b i"},                   // 4 bi: subir
     {"fechada", "d &"},                 // 5 da: fechada, ainda, saída, da, escada
     {"dez", "d E"},                     // 6 de: dez (the open e of 10); ending (agradece)
     {"desse", "d e"},                   // 7 de: desse, desista, de, 16 to 19
     {"digite", "dZ i"},                 // 8 di: digite, and the last syllable of grande and parede
-    {"doze", "d o", true},              // 9 do: dois, doze
+    // 9 do: dois, doze
+    {.carrier = "doze", .cut = "d o", .fill = true, .tailMilliseconds = -10},
     {"dura", "d u"},                    // 10 du: dura, duzentos
     {"resultado", "d U"},               // 11 do: unstressed, as in lado, resultado; starts the closing phrase (doutor)
     {"corredor", "d o"},                // 12 do: corredor
     {"este é o corredor", "E"},         // 13 é: the verb, in its phrase
-    {"vinte e dois", "j [i]", true},    // 14 e: the conjunction, said i as in Brazil; also opens está, este, escada
+    // 14 e: the conjunction, said i as in Brazil; also opens está, este, escada
+    {.carrier = "vinte e dois", .cut = "j [i]", .fill = true, .leadMilliseconds = 10, .tailMilliseconds = -10},
     {"cem", "eI N"},                    // 15 en: enter, -enta, cem, cento, -entos (as in cem: the s before it is the one of most numbers)
     {"dezesseis", "eI"},                // 16 ei: seis
     {"fechada", "f e"},                 // 17 fe: fechada
-    {"parabéns", ""},                   // 18 parabéns: opens the ending
+    // 18 parabéns: opens the ending
+    {.carrier = "parabéns", .cut = "", .tailMilliseconds = -10},
     {"grande", "g R"},                  // 19 gr, first part of gran: grande; ending (agradece)
     {"agora", "g O"},                   // 20 go: agora
     {"sair", "a [i]"},                  // 21 i: muito, sair, maior, saída, saia, dois, três, dezoito
-    {"cinco", "i N"},                   // 22 in: ainda, cinco, quinze, vinte, trinta
+    // 22 in: ainda, cinco, quinze, vinte, trinta
+    {.carrier = "cinco", .cut = "i N", .leadMilliseconds = -20},
     {"janela", "Z &"},                  // 23 ja: janela
     {"digite", "Z i"},                  // 24 gi: digite
     {"tecle", "k"},                     // 25 c: tecle, quinze
@@ -84,15 +94,19 @@ inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
     {"[[n'&~U~]]", "n &~"},             // 39 nã: não, closed by 3
     {"janela", "n E"},                  // 40 ne: janela
     {"quinhentos", "n^ eI"},            // 41 nhe, second part of quinhen
-    {"nove", "n O"},                    // 42 no: nove, dezenove, novecentos
-    {"numa", "n u"},                    // 43 nu: numa, número; ending (menos)
+    // 42 no: nove, dezenove, novecentos
+    {.carrier = "nove", .cut = "n O", .tailMilliseconds = 20},
+    // 43 nu: numa, número; ending (menos)
+    {.carrier = "numa", .cut = "n u", .tailMilliseconds = 40},
     {"noventa", "n o"},                 // 44 no: noventa
     {"doutor", "t o r"},                // 45 tor: ending (doutor)
     {"maior", "O"},                     // 46 o: maior
     {"este é o corredor", "E [U]"},     // 47 o: the article, said u
-    {"procure", "p"},                   // 48 p: procure, pra
+    // 48 p: procure, pra
+    {.carrier = "procure", .cut = "p", .tailMilliseconds = 10},
     {"onze", "o N"},                    // 49 on: onze
-    {"oitocentos", "oI"},               // 50 oi: oito, oitenta, oitocentos
+    // 50 oi: oito, oitenta, oitocentos
+    {.carrier = "oitocentos", .cut = "oI", .leadMilliseconds = -15},
     {"parede", "p a"},                  // 51 pa: parede; ending (Paula)
     {"pontos", "p o N"},                // 52 pon: ending (pontos)
     {"trinta", "R"},                    // 53 r: trinta, quarenta
@@ -100,19 +114,24 @@ inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
     {"grande", "&~ N"},                 // 55 an, second part of gran: grande
     {"parede", "* e"},                  // 56 re: parede, três, treze, trezentos
     {"procure", "* y"},                 // 57 re: procure
-    {"zero", "* U"},                    // 58 ro: número, procure, zero, quatro
+    // 58 ro: número, procure, zero, quatro
+    {.carrier = "zero", .cut = "* U", .leadMilliseconds = -10},
     {"enter", "r", true},               // 59 r: sair, maior, corredor, morte, subir, enter, catorze
     {"resultado", "x e"},               // 60 re: resultado, corredor
-    {"dez", "s", false, "cinco", "s", 0.2},  // 61 s: plural s, and the s of cem, cento, cinco; ending (pontos, menos)
+    // 61 s: plural s, and the s of cem, cento, cinco; ending (pontos, menos)
+    {.carrier = "dez", .cut = "s", .blendCarrier = "cinco", .blendCut = "s", .blendShare = 0.2},
     {"sala", "s a"},                    // 62 sa: sala, sair, saída, saia
-    {"sete", "s E"},                    // 63 se: sete, dezessete, setecentos
+    // 63 se: sete, dezessete, setecentos
+    {.carrier = "sete", .cut = "s E", .tailMilliseconds = 20},
     {"você", "s e"},                    // 64 cê: você, sessenta, setenta
     {"desse", "s y"},                   // 65 sse: desse; ending (agradece)
     {"subir", "s u"},                   // 66 su: subir
-    {"trinta", "t"},                    // 67 t: três, quatro, treze, trinta
+    // 67 t: três, quatro, treze, trinta
+    {.carrier = "trinta", .cut = "t", .tailMilliseconds = 20},
     {"resultado", "t a"},               // 68 ta: está, desista, resultado, -enta
     {"este", "tS y"},                   // 69 te: tente, digite, este, morte, antes, sete, vinte
-    {"tecle", "t E"},                   // 70 te: tecle
+    // 70 te: tecle
+    {.carrier = "tecle", .cut = "t E", .tailMilliseconds = 10},
     {"enter", "t e"},                   // 71 te: enter
     {"oitenta", "t eI N"},              // 72 ten: tente, setenta, oitenta
     {"catorze", "t o"},                 // 73 to: catorze

@@ -85,8 +85,11 @@ std::optional<CutPiece> Cut(EspeakVoice& voice, const SegmentSource& source, int
   auto range = FindCut(utterance.phonemes, source.cut, utterance.sound.samples.size());
   if (!range) return std::nullopt;
   const auto& samples = utterance.sound.samples;
-  Samples piece(samples.begin() + static_cast<long>(range->first),
-                samples.begin() + static_cast<long>(range->end));
+  const auto lead = static_cast<long>(source.leadMilliseconds) * rate / 1000;
+  const auto tail = static_cast<long>(source.tailMilliseconds) * rate / 1000;
+  const long first = std::clamp(static_cast<long>(range->first) - lead, 0L, static_cast<long>(range->end) - 1);
+  const long end = std::clamp(static_cast<long>(range->end) + tail, first + 1, static_cast<long>(samples.size()));
+  Samples piece(samples.begin() + first, samples.begin() + end);
   CutPiece cut{TrimSilence(piece, rate), 0};
   const double word = LoudestStretch(samples, rate);
   const double own = LoudestStretch(cut.samples, rate);
@@ -160,19 +163,35 @@ bool OverrideSources(std::string_view text, SourceTable& sources, std::vector<st
     storage.emplace_back(trimmed(line.substr(bar + 1, secondBar - bar - 1)));
     const std::string_view carrier = storage.back();
     std::string_view cut = trimmed(line.substr(secondBar + 1));
+    SegmentSource source;
     const auto thirdBar = cut.find('|');
-    bool fill = false;
     if (thirdBar != std::string_view::npos) {
-      const std::string_view flag = trimmed(cut.substr(thirdBar + 1));
-      if (flag != "fill") {
-        error = "line " + std::to_string(lineNumber) + ": the fourth field can only be fill";
-        return false;
+      // Options: fill, lead=MS, tail=MS, separated by blanks.
+      std::istringstream options{std::string(cut.substr(thirdBar + 1))};
+      std::string option;
+      while (options >> option) {
+        int* milliseconds = option.starts_with("lead=")   ? &source.leadMilliseconds
+                            : option.starts_with("tail=") ? &source.tailMilliseconds
+                                                          : nullptr;
+        if (option == "fill") {
+          source.fill = true;
+          continue;
+        }
+        const char* value = option.data() + 5;
+        const char* valueEnd = option.data() + option.size();
+        if (milliseconds == nullptr ||
+            std::from_chars(value, valueEnd, *milliseconds).ptr != valueEnd || value == valueEnd) {
+          error = "line " + std::to_string(lineNumber) + ": unknown option " + option +
+                  " (fill, lead=MS, tail=MS)";
+          return false;
+        }
       }
-      fill = true;
       cut = trimmed(cut.substr(0, thirdBar));
     }
     storage.emplace_back(cut);
-    sources[static_cast<std::size_t>(segment - 1)] = {carrier, storage.back(), fill};
+    source.carrier = carrier;
+    source.cut = storage.back();
+    sources[static_cast<std::size_t>(segment - 1)] = source;
   }
   return true;
 }
