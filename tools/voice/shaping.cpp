@@ -5,6 +5,7 @@
 #include <numbers>
 #include <vector>
 
+#include "tools/voice/voicing.h"
 #include "tools/voice/wsola.h"
 
 namespace voice {
@@ -135,12 +136,59 @@ void Level(Samples& samples, int rate, double quieterDb) {
   for (float& sample : samples) sample = static_cast<float>(sample * gain);
 }
 
+Samples BetweenRisingCrossings(const Samples& samples, int rate) {
+  const std::size_t reach = SamplesIn(CrossingReach, rate);
+  if (reach == 0 || samples.size() < 4 * reach) return samples;
+  // An end that is already near zero (a soft onset, a trimmed tail, a
+  // crossing) steps from silence to nothing, and moving it would only cut
+  // into the sound.
+  const double loud = LoudEdge * Rms(samples);
+  auto rises = [&samples](std::size_t at) { return samples[at - 1] < 0 && samples[at] >= 0; };
+  std::size_t first = 0;
+  if (std::abs(samples.front()) > loud) {
+    for (std::size_t at = 1; at <= reach; ++at) {
+      if (rises(at)) {
+        first = at;
+        break;
+      }
+    }
+  }
+  // The last sample kept is the one before a rising crossing: the waveform
+  // stops where it would have gone on through zero.
+  std::size_t end = samples.size();
+  if (std::abs(samples.back()) > loud) {
+    for (std::size_t at = samples.size() - 1; at + reach >= samples.size(); --at) {
+      if (rises(at)) {
+        end = at;
+        break;
+      }
+    }
+  }
+  return Samples(samples.begin() + static_cast<long>(first), samples.begin() + static_cast<long>(end));
+}
+
+Samples HoldVoicedStretch(const Samples& fragment, std::size_t budget, int rate) {
+  const Stretch voiced = LongestVoicedStretch(fragment, rate);
+  if (voiced.size() == 0 || fragment.size() >= budget) return fragment;
+  const auto held = std::min(voiced.size() + (budget - fragment.size()),
+                             static_cast<std::size_t>(std::floor(static_cast<double>(voiced.size()) * MaxHold)));
+  if (held <= voiced.size()) return fragment;
+  const std::size_t longer = held - voiced.size();
+  return TimeWarp(fragment,
+                  {{0, 0},
+                   {voiced.first, voiced.first},
+                   {voiced.first + held, voiced.end},
+                   {fragment.size() + longer, fragment.size()}},
+                  rate);
+}
+
 Samples ShapeFragment(const Samples& raw, std::size_t budget, int rate,
                       const ShapingOptions& options) {
   Samples fragment = TrimSilence(raw, rate);
+  fragment = BetweenRisingCrossings(fragment, rate);
   fragment = TimeCompress(fragment, budget, rate);
   if (options.fill && !fragment.empty() && fragment.size() < budget) {
-    fragment = TimeScale(fragment, budget, rate);
+    fragment = HoldVoicedStretch(fragment, budget, rate);
   }
   FadeEdges(fragment, rate);
   Level(fragment, rate, options.quieterDb);
