@@ -91,6 +91,26 @@ ENDING_SCORES = [29, 28, 39, 48]
 CLOSING = "11,45,7,51,75,32,2,19,54,6,65"   # doutor de paula agradece
 
 
+# How often one game says each phrase, for a second mean weighted by what a
+# player hears most.  A game is about 40 turns (a tenth of the guesses hit,
+# four rooms); each turn says the room's message, the prompt, the typed
+# number, resultado and the drawn digit, and a miss the obstacle of the drawn
+# digit (0, 4, 8 and 9 não desista; 1 and 5 janela fechada; 2 and 6 desse lado
+# não; 3 and 7 parede dura).  Numbers from 10 up are heard only when typed
+# by mistake or as the final score, about once a game in all; the ending
+# once.
+GAME_WEIGHTS = {"PressEnter": 1, "Prompt": 40, "resultado": 40, "BigRoom": 10, "BiggerRoom": 10,
+                "DeathCorridor": 10, "Stairs": 10, "DontGiveUp": 14.4, "ClosedWindow": 7.2,
+                "NotThisWay": 7.2, "HardWall": 7.2, "ending closing": 1}
+for digit in range(10):
+    GAME_WEIGHTS[str(digit)] = 8
+LARGER_NUMBERS = [value for value in NUMBERS if value >= 10]
+for value in LARGER_NUMBERS:
+    GAME_WEIGHTS[str(value)] = 1 / len(LARGER_NUMBERS)
+for score in ENDING_SCORES:
+    GAME_WEIGHTS[f"ending {score}"] = 1 / len(ENDING_SCORES)
+
+
 def phrases(tool):
     """(name, group, words for espeak-ng, what mirabo-voice --preview renders)."""
     listing = subprocess.run([tool, "--list-messages"], capture_output=True, text=True,
@@ -111,6 +131,71 @@ def phrases(tool):
                       f"{opening}+number:{score}+segments:52,74,61"))
     found.append(("ending closing", "ending", "doutor de paula agradece", "segments:" + CLOSING))
     return found
+
+
+# --- where the distortion lies ----------------------------------------------
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def segment_ranges():
+    """(first, end) of each segment in fones.DAT, from the game's own table."""
+    with open(os.path.join(ROOT, "synt", "segment_table.h"), encoding="utf-8") as table:
+        return [(int(first), int(end)) for first, end in
+                re.findall(r'\{"(\d+)", "(\d+)"\},\s*// \d+:', table.read())]
+
+
+def label_voice(path, length):
+    """A fones.DAT whose every range holds its segment's number, 100 per
+    unit: played as the game plays it, it says which segment each sample
+    of a phrase comes from."""
+    labels = np.zeros(length, dtype="<i2")
+    for number, (first, end) in enumerate(segment_ranges(), start=1):
+        labels[first:end] = number * 100
+    with wave.open(path, "wb") as file:
+        file.setnchannels(1)
+        file.setsampwidth(2)
+        file.setframerate(RATE)
+        file.writeframes(labels.tobytes())
+
+
+class Shares:
+    """The distortion of each phrase's aligned frames, put down to the
+    segment that sounds in the middle of each frame of the game's phrase,
+    and to the joins: frames more than a quarter silent, where one segment
+    has stopped and the next has not begun."""
+
+    def __init__(self):
+        self.by_segment = {}
+        self.join = [0.0, 0]
+        self.total = 0.0
+
+    def add(self, game, labels, costs, path, first):
+        phrase = sum(costs[i, j] for i, j in path)
+        for i, j in path:
+            # Each phrase weighs alike in the mean, whatever its length.
+            share = costs[i, j] / phrase
+            start = (first + i) * HOP
+            window = game[start:start + FRAME]
+            if np.mean(np.abs(window) < 1e-4) > 0.25:
+                self.join[0] += share * phrase / len(path)
+                self.join[1] += 1
+            segment = int(round(labels[min(start + FRAME // 2, len(labels) - 1)] * 32768 / 100))
+            entry = self.by_segment.setdefault(segment, [0.0, 0, 0.0])
+            entry[0] += share * phrase / len(path)
+            entry[1] += 1
+            entry[2] += costs[i, j]
+        self.total += phrase / len(path)
+
+    def report(self, count):
+        print(f"where the distortion lies (share of the mean; dB per aligned frame):")
+        print(f"  frames across a join (over a quarter silent): {100 * self.join[0] / self.total:.0f}% "
+              f"of the distortion in {self.join[1]} frames")
+        ranked = sorted(self.by_segment.items(), key=lambda item: -item[1][0])
+        cells = [f"{'silence' if number == 0 else number:>7}: {100 * share / self.total:4.1f}% "
+                 f"{summed / frames:5.2f}" for number, (share, frames, summed) in ranked[:count]]
+        for at in range(0, len(cells), 4):
+            print("  " + "   ".join(cells[at:at + 4]))
 
 
 # --- sound ----------------------------------------------------------------
@@ -153,7 +238,12 @@ WINDOW = np.hanning(FRAME)
 
 
 def mfcc(samples):
-    """c1..c13 per 5 ms frame, of the sound without its quiet ends.
+    """c1..c13 per 5 ms frame, of the sound without its quiet ends."""
+    return mfcc_from(samples)[0]
+
+
+def mfcc_from(samples):
+    """mfcc(samples), and the first frame it keeps.
 
     The cepstrum is the cosine series of the natural log of the mel band
     amplitudes, c_m = (1/N) DCT-II, the scale the MCD formula expects."""
@@ -169,7 +259,7 @@ def mfcc(samples):
     bands = bands[audible[0]:audible[-1] + 1]
     bands = np.maximum(bands, loudest * 10 ** (-FLOOR_DB / 10))
     cepstra = dct(0.5 * np.log(bands), type=2, axis=1) / BANDS
-    return cepstra[:, 1:COEFFICIENTS + 1]
+    return cepstra[:, 1:COEFFICIENTS + 1], audible[0]
 
 
 MCD_SCALE = 10 / np.log(10) * np.sqrt(2)
@@ -177,6 +267,12 @@ MCD_SCALE = 10 / np.log(10) * np.sqrt(2)
 
 def distortion(a, b):
     """Mean MCD in dB along the dynamic time warping path of a and b."""
+    costs, path = alignment(a, b)
+    return sum(costs[i, j] for i, j in path) / len(path)
+
+
+def alignment(a, b):
+    """The frame-by-frame MCD of a and b, and the cheapest path through it."""
     costs = MCD_SCALE * np.sqrt(((a[:, None, :] - b[None, :, :]) ** 2).sum(axis=2))
     n, m = costs.shape
     total = np.full((n, m), np.inf)
@@ -192,8 +288,9 @@ def distortion(a, b):
         current = sums + np.minimum.accumulate(through - sums)
         total[i] = current
         previous = np.concatenate(([np.inf], current))
-    # Back along the cheapest path, counting its frames.
-    i, j, steps, summed = n - 1, m - 1, 1, costs[n - 1, m - 1]
+    # Back along the cheapest path.
+    i, j = n - 1, m - 1
+    path = [(i, j)]
     while i > 0 or j > 0:
         options = []
         if i > 0 and j > 0:
@@ -203,9 +300,8 @@ def distortion(a, b):
         if j > 0:
             options.append((total[i, j - 1], i, j - 1))
         _, i, j = min(options)
-        steps += 1
-        summed += costs[i, j]
-    return summed / steps
+        path.append((i, j))
+    return costs, path[::-1]
 
 
 def main():
@@ -214,6 +310,8 @@ def main():
     parser.add_argument("--voice", help="the fones.DAT to measure (default BUILD/fones.DAT)")
     parser.add_argument("--only", help="phrase names, comma-separated")
     parser.add_argument("--keep", help="keep the rendered sounds in this folder")
+    parser.add_argument("--by-segment", action="store_true",
+                        help="also say which segments and joins the distortion comes from")
     arguments = parser.parse_args()
     tool = os.path.join(arguments.build, "tools", "voice", "mirabo-voice")
     voice = arguments.voice or os.path.join(arguments.build, "fones.DAT")
@@ -229,13 +327,22 @@ def main():
     with tempfile.TemporaryDirectory() as scratch:
         folder = arguments.keep or scratch
         os.makedirs(folder, exist_ok=True)
+        shares = Shares() if arguments.by_segment else None
+        if shares:
+            labels_voice = os.path.join(scratch, "labels.DAT")
+            label_voice(labels_voice, max(end for _, end in segment_ranges()))
         print(f"{'phrase':<22} {'voice':>6} {'ref.':>6}  words")
         for name, group, words, preview in chosen:
             stem = os.path.join(folder, name.replace(" ", "_"))
             subprocess.run([tool, "--preview", preview, "--voice", voice,
                             "--output", stem + "-game.wav"], check=True, capture_output=True)
-            game = mfcc(read_wav(stem + "-game.wav"))
+            sound = read_wav(stem + "-game.wav")
+            game, first = mfcc_from(sound)
             target = mfcc(espeak(TARGET_VOICE, words, stem + "-espeak.wav"))
+            if shares:
+                subprocess.run([tool, "--preview", preview, "--voice", labels_voice,
+                                "--output", stem + "-labels.wav"], check=True, capture_output=True)
+                shares.add(sound, read_wav(stem + "-labels.wav"), *alignment(game, target), first)
             other = mfcc(espeak(REFERENCE_VOICE, words, f"{stem}-{REFERENCE_VOICE}.wav"))
             man, woman = (mfcc(espeak(v, words, f"{stem}-{v}.wav")) for v in CONTRAST_VOICES)
             figure = distortion(game, target)
@@ -253,10 +360,17 @@ def main():
     worst = max(results, key=lambda r: r[1])
     print(f"voice against espeak-ng {TARGET_VOICE}: mean {np.mean([r[1] for r in results]):.2f} dB MCD "
           f"over {len(results)} phrases (largest {worst[1]:.2f} dB)")
+    weights = [GAME_WEIGHTS.get(name, 0) for name, *_ in chosen]
+    if sum(weights) > 0:
+        print(f"weighted by how often a game says each phrase: voice "
+              f"{np.average([r[1] for r in results], weights=weights):.2f} dB, reference "
+              f"{np.average([r[2] for r in results], weights=weights):.2f} dB")
     print(f"reference, espeak-ng {REFERENCE_VOICE} against {TARGET_VOICE}: mean "
           f"{np.mean([r[2] for r in results]):.2f} dB MCD over the same phrases")
     print(f"for comparison, {CONTRAST_VOICES[0]} against {CONTRAST_VOICES[1]} (a man's and a "
           f"woman's voice): mean {np.mean([r[3] for r in results]):.2f} dB MCD")
+    if shares:
+        shares.report(24)
     # The table again, compact, for scripts/bench's report.
     print("per phrase (the game's / the reference, dB):")
     cells = [f"{name:<15}{r[1]:5.2f} / {r[2]:4.2f}" for (name, *_), r in zip(chosen, results)]
