@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <tuple>
+#include <compare>
 
 #include "platform/common/pixels.h"
 
@@ -19,8 +19,7 @@ struct FontRequest {
   int weight = 400;
   std::string face;  // "monospace" for the stock fonts
 
-  auto Key() const { return std::tie(height, width, weight, face); }
-  bool operator<(const FontRequest& other) const { return Key() < other.Key(); }
+  auto operator<=>(const FontRequest&) const = default;
 };
 
 // GetTextMetricsA's answer for a font: every character fills one cell.

@@ -57,7 +57,7 @@ MCIERROR MciInterpreter::Send(std::string_view command) {
     return 0;
   }
   if (words.size() != 2) return MCIERR_UNRECOGNIZED_KEYWORD;
-  if (device_->playing) output_.StopPlaying();
+  output_.StopPlaying();
   device_.reset();
   return 0;
 }
@@ -92,7 +92,6 @@ MCIERROR MciInterpreter::Play(const std::vector<std::string_view>& words) {
   std::optional<std::uint64_t> last = Integer(words[5]);
   if (!first || !last) return MCIERR_BAD_INTEGER;
   if (*first > *last || *last > device_->wave.samples.size()) return MCIERR_OUTOFRANGE;
-  device_->playing = true;
   output_.PlayRange(device_->wave, static_cast<std::size_t>(*first),
                     static_cast<std::size_t>(*last - *first));
   return 0;

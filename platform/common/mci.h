@@ -72,7 +72,6 @@ struct MciDevice {
   std::string name;
   DecodedWave wave;
   bool inSamples = false;  // until set, MCI would count milliseconds
-  bool playing = false;
 };
 
 class MciInterpreter {

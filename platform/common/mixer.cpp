@@ -74,9 +74,6 @@ void MixerCore::Render(std::int16_t* out, std::size_t count) {
 
 // ---------------------------------------------------------------------------
 
-SoundClock::SoundClock(int rate, std::size_t bufferFrames)
-    : rate_(rate), bufferFrames_(bufferFrames) {}
-
 std::uint64_t SoundClock::Frames(Clock::duration elapsed) const {
   if (elapsed <= Clock::duration::zero()) return 0;
   auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();
@@ -131,7 +128,9 @@ void Mixer::Render(std::int16_t* out, std::size_t count) {
 
 void Mixer::Play(Voice voice, Samples samples, bool loop) {
   std::lock_guard hold(lock_);
-  if (open_) core_.Start(clock_.FrameFor(SoundClock::Clock::now(), core_.Silent()), voice, std::move(samples), loop);
+  if (!open_) return;
+  core_.Start(clock_.FrameFor(SoundClock::Clock::now(), core_.Silent()), voice, std::move(samples),
+              loop);
 }
 
 void Mixer::Stop(Voice voice) {

@@ -79,7 +79,7 @@ class SoundClock {
  public:
   using Clock = std::chrono::steady_clock;
 
-  SoundClock(int rate, std::size_t bufferFrames);
+  SoundClock(int rate, std::size_t bufferFrames) : rate_(rate), bufferFrames_(bufferFrames) {}
 
   // The device asks for a buffer: `renderedBefore` frames were rendered
   // before it.  Called from the device callback, under the device lock.

@@ -73,7 +73,9 @@ struct Caret {
   bool blinkOn = true;
   std::chrono::steady_clock::time_point lastBlink;
 
-  RECT Bounds() const { return RECT{position.x, position.y, position.x + width, position.y + height}; }
+  RECT Bounds() const {
+    return RECT{position.x, position.y, position.x + width, position.y + height};
+  }
 };
 
 class StandInPlatform : public Platform, private MciOutput {

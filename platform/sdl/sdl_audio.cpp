@@ -39,7 +39,8 @@ std::optional<common::DecodedWave> DecodeWave(std::span<const std::uint8_t> byte
     return std::nullopt;
   }
   common::DecodedWave wave{static_cast<std::uint32_t>(spec.freq),
-                           Convert(spec.format, spec.channels, spec.freq, buffer, length, spec.freq)};
+                           Convert(spec.format, spec.channels, spec.freq, buffer, length,
+                                   spec.freq)};
   SDL_FreeWAV(buffer);
   return wave;
 }

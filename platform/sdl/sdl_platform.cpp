@@ -46,8 +46,9 @@ constexpr int IDOK = 1;
 constexpr Uint16 kBufferFrames = 882;
 constexpr Uint16 kDiskBufferFrames = 4410;
 
-// Files opened by bare name through MCI: the current directory, then the
-// program's own directory, then the installed data directory.
+// The files MCI opens (the program names fones.DAT, a bare name): from the
+// current directory, then the program's own directory, then the installed
+// data directory.
 std::optional<std::vector<std::uint8_t>> ReadSoundFile(const std::string& name) {
   std::vector<std::filesystem::path> directories;
   std::error_code error;
@@ -58,8 +59,7 @@ std::optional<std::vector<std::uint8_t>> ReadSoundFile(const std::string& name) 
     SDL_free(base);
   }
   directories.emplace_back(MIRABO_DATA_DIR);
-  std::optional<std::filesystem::path> found =
-      IsBareName(name) ? FindInDirectories(directories, name) : std::filesystem::path(name);
+  std::optional<std::filesystem::path> found = FindInDirectories(directories, name);
   std::optional<std::string> bytes = found ? ReadTextFile(*found) : std::nullopt;
   if (!bytes) return std::nullopt;
   return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
@@ -105,16 +105,14 @@ SdlPlatform::~SdlPlatform() {
 DWORD SdlPlatform::GetPrivateProfileStringA(const char* section, const char* key,
                                             const char* defaultValue, char* buffer, DWORD size,
                                             const char* fileName) {
-  std::optional<std::string> text;
   std::string name = fileName != nullptr ? fileName : "";
-  if (IsBareName(name)) {
-    std::filesystem::path directory =
-        ConfigDirectory(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    if (auto found = FindIgnoringCase(directory, name)) text = ReadTextFile(*found);
-  } else {
-    text = ReadTextFile(name);
-  }
-  return ProfileString(text, section, key, defaultValue, buffer, size);
+  std::optional<std::filesystem::path> found =
+      IsBareName(name) ? FindIgnoringCase(ConfigDirectory(std::getenv("XDG_CONFIG_HOME"),
+                                                          std::getenv("HOME")),
+                                          name)
+                       : std::filesystem::path(name);
+  return ProfileString(found ? ReadTextFile(*found) : std::nullopt, section, key, defaultValue,
+                       buffer, size);
 }
 
 DWORD SdlPlatform::GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {

@@ -265,8 +265,9 @@ LRESULT SdlPlatform::Send(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
   if (window == nullptr || window->procedure == nullptr) return 0;
   // The system's procedure is this backend's own, whatever backend
   // platform::Os() answers.
-  if (window->procedure == &DefaultWindowProc) return DefWindowProcA(handle, message, wParam, lParam);
-  return window->procedure(handle, message, wParam, lParam);
+  return window->procedure == &DefaultWindowProc
+             ? DefWindowProcA(handle, message, wParam, lParam)
+             : window->procedure(handle, message, wParam, lParam);
 }
 
 void SdlPlatform::ResizeClient(int width, int height) {
@@ -317,7 +318,8 @@ void SdlPlatform::Present(HWND handle, const RECT& area) {
       SDL_LockSurface(screen) == 0) {
     Uint32 invert = screen->format->Rmask | screen->format->Gmask | screen->format->Bmask;
     for (int row = caret.y; row < caret.y + caret.h; ++row) {
-      auto* line = reinterpret_cast<Uint32*>(static_cast<Uint8*>(screen->pixels) + row * screen->pitch);
+      auto* line =
+          reinterpret_cast<Uint32*>(static_cast<Uint8*>(screen->pixels) + row * screen->pitch);
       for (int column = caret.x; column < caret.x + caret.w; ++column) line[column] ^= invert;
     }
     SDL_UnlockSurface(screen);
