@@ -7,7 +7,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -121,14 +120,9 @@ class StandInPlatform : public Platform, private MciOutput {
   bool sndPlaySoundA(const void* sound, UINT flags) override;
 
  protected:
-  // frames [first, first + count) of a wave, converted to Mixer::kRate.
-  using Resampler = std::function<Samples(const DecodedWave& wave, std::size_t first,
-                                          std::size_t count)>;
-
-  // What the backend supplies besides its window: the rasteriser, the
-  // reading of the files MCI opens, WAV decoding and rate conversion.
-  StandInPlatform(std::unique_ptr<GlyphSource> glyphs, MciInterpreter::FileReader soundFiles,
-                  WaveDecoder decode, Resampler toMixerRate);
+  // What the backend supplies besides its window: the rasteriser, and the
+  // reading of the files MCI opens.
+  StandInPlatform(std::unique_ptr<GlyphSource> glyphs, MciInterpreter::FileReader soundFiles);
 
   // The client area of a window; null when there is no such window.
   virtual Surface* ClientSurface(HWND window) = 0;
@@ -161,8 +155,6 @@ class StandInPlatform : public Platform, private MciOutput {
 
   // The rasteriser goes last: the fonts hold its faces.
   std::unique_ptr<GlyphSource> glyphs_;
-  WaveDecoder decode_;
-  Resampler toMixerRate_;
   std::map<FontRequest, std::shared_ptr<GlyphFace>> fonts_;
   HandleTable<HGDIOBJ, GdiObject> objects_{0x200000};
   HandleTable<HDC, DeviceContext> contexts_{0x100000};

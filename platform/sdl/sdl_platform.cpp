@@ -78,7 +78,7 @@ bool HasRealDisplay() {
 }  // namespace
 
 SdlPlatform::SdlPlatform()
-    : StandInPlatform(CreateTtfGlyphs(), &ReadSoundFile, &DecodeWave, &ToMixerRate) {
+    : StandInPlatform(CreateTtfGlyphs(), &ReadSoundFile) {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // The screen is drawn in memory and shown whole: copying it to the window
   // through a GL texture only adds work, and where GL is software (Mesa's
