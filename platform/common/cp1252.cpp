@@ -40,27 +40,18 @@ void AppendUtf8(std::string& out, char32_t c) {
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& index) {
   auto lead = static_cast<unsigned char>(text[index++]);
   if (lead < 0x80) return lead;
-  int length = 0;
-  char32_t c = 0;
-  char32_t minimum = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 1, c = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 2, c = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 3, c = lead & 0x07, minimum = 0x10000;
-  } else {
-    return std::nullopt;
-  }
+  // The continuation bytes the lead announces, and the least code point
+  // that needs that many.
+  int extra = (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : 0;
+  if (extra == 0) return std::nullopt;
+  constexpr std::array<char32_t, 4> kLeast{0, 0x80, 0x800, 0x10000};
+  char32_t c = lead & (0x3F >> extra);
   std::size_t start = index;
-  for (int i = 0; i < length; ++i) {
-    if (index >= text.size()) return std::nullopt;
-    auto next = static_cast<unsigned char>(text[index]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    c = (c << 6) | (next & 0x3F);
-    ++index;
+  for (int i = 0; i < extra; ++i, ++index) {
+    if (index >= text.size() || (text[index] & 0xC0) != 0x80) return std::nullopt;
+    c = (c << 6) | (text[index] & 0x3F);
   }
-  if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+  if (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
     index = start;
     return std::nullopt;
   }

@@ -3,11 +3,10 @@
 #pragma once
 
 #include <array>
-#include <map>
+#include <compare>
 #include <memory>
 #include <optional>
 #include <string>
-#include <compare>
 
 #include "platform/common/pixels.h"
 

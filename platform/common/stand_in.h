@@ -72,12 +72,13 @@ struct Caret {
   bool blinkOn = true;
   std::chrono::steady_clock::time_point lastBlink;
 
-  RECT Bounds() const {
-    return RECT{position.x, position.y, position.x + width, position.y + height};
-  }
+  RECT Bounds() const { return {position.x, position.y, position.x + width, position.y + height}; }
 };
 
 class StandInPlatform : public Platform, private MciOutput {
+  template <typename Handle>
+  static Handle Token(std::uintptr_t value) { return reinterpret_cast<Handle>(value); }
+
  public:
   // --- Device contexts, GDI objects, drawing and fonts (stand_in_gdi.cpp)
   HDC GetDC(HWND window) override;
@@ -102,6 +103,22 @@ class StandInPlatform : public Platform, private MciOutput {
                     DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
                     const char* faceName) override;
   bool GetTextMetricsA(HDC dc, TEXTMETRICA& metrics) override;
+
+  // --- The module and its stock resources: tokens that only come back to
+  // the window class, whose icon and cursor are the window system's.
+  HINSTANCE GetModuleHandleA(const char*) override { return Token<HINSTANCE>(0x400000); }
+  HICON LoadIconA(HINSTANCE, int resourceId) override { return Token<HICON>(resourceId); }
+  HCURSOR LoadCursorA(HINSTANCE, int resourceId) override { return Token<HCURSOR>(resourceId); }
+
+  // --- The system menu is the window itself.  The only item the program
+  // touches is Close, which it enables, and a window manager's close button
+  // is always usable.
+  HMENU GetSystemMenu(HWND window, bool) override {
+    return ClientSurface(window) != nullptr ? reinterpret_cast<HMENU>(window) : nullptr;
+  }
+  bool EnableMenuItem(HMENU menu, UINT item, UINT) override {
+    return ClientSurface(reinterpret_cast<HWND>(menu)) != nullptr && item == SC_CLOSE;
+  }
 
   // --- Caret: a bar that the backend inverts on the screen only, never in
   // the client surface, so that drawing and copying never pick it up

@@ -90,11 +90,7 @@ std::optional<FontFile> ResolveFontFile(const std::string& face, int weight) {
   return named ? named : Match("monospace", weight);
 }
 
-struct TtfFontDeleter {
-  void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
-};
-
-using UniqueFont = std::unique_ptr<TTF_Font, TtfFontDeleter>;
+using UniqueFont = std::unique_ptr<TTF_Font, decltype(&TTF_CloseFont)>;
 
 class TtfFace final : public common::GlyphFace {
  public:
@@ -118,7 +114,8 @@ std::unique_ptr<TtfFace> TtfFace::Open(const FontRequest& request) {
   constexpr int kLargest = 512;
   int height = request.height == 0 ? 16 : std::clamp(request.height, -kLargest, kLargest);
   int pointSize = std::abs(height);
-  UniqueFont opened(TTF_OpenFontIndexDPI(file->path.c_str(), pointSize, file->index, 72, 72));
+  UniqueFont opened(TTF_OpenFontIndexDPI(file->path.c_str(), pointSize, file->index, 72, 72),
+                    &TTF_CloseFont);
   TTF_Font* font = opened.get();
   if (font == nullptr) return nullptr;
   TTF_SetFontStyle(font, request.weight >= kBoldWeight && !file->bold ? TTF_STYLE_BOLD

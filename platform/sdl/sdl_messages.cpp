@@ -42,10 +42,6 @@ std::optional<char> ControlCharacter(WPARAM virtualKey, bool ctrl, bool alt) {
   return std::nullopt;
 }
 
-// A key message's lParam: repeat count 1 and the context code (bit 29, Alt
-// held), which DefWindowProcA reads for Alt+F4.  Nothing reads the rest.
-LPARAM KeyLParam(bool altHeld) { return altHeld ? LPARAM{1} | LPARAM{1} << 29 : LPARAM{1}; }
-
 }  // namespace
 
 bool SdlPlatform::PeekMessageA(MSG& message, HWND window, UINT filterMin, UINT filterMax,
@@ -224,7 +220,7 @@ void SdlPlatform::TranslateKey(const SDL_KeyboardEvent& key) {
                         : (pressed ? WM_KEYDOWN : WM_KEYUP);
 
   if (InputWindow() == nullptr) return;
-  Post(message, virtualKey, KeyLParam(alt));
+  Post(message, virtualKey, alt ? 1 | kAltHeldBit : 1);
   queue_.back().message.time = key.timestamp;
   if (pressed) {
     QueuedMessage& keyDown = queue_.back();

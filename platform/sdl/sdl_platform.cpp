@@ -3,6 +3,7 @@
 // message box.
 #include "platform/sdl/sdl_platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,10 +33,6 @@ extern "C" const char* __lsan_default_suppressions() {
   return "leak:libdbus-1.so\n"
          "leak:libfontconfig.so\n";
 }
-#endif
-
-#ifndef MIRABO_DATA_DIR
-#define MIRABO_DATA_DIR "/usr/local/share/mirabo"
 #endif
 
 namespace platform::sdl {
@@ -121,14 +118,12 @@ DWORD SdlPlatform::GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
   std::error_code error;
   std::string path =
       common::Cp1252FromUtf8(std::filesystem::read_symlink("/proc/self/exe", error).string(), '?');
-  if (path.size() >= size) {
-    // Cut as Windows Vista and later cut: size - 1 bytes and the zero.
-    std::memcpy(buffer, path.data(), size - 1);
-    buffer[size - 1] = '\0';
-    return size;
-  }
-  std::memcpy(buffer, path.c_str(), path.size() + 1);
-  return static_cast<DWORD>(path.size());
+  // A path that does not fit is cut as Windows Vista and later cut it:
+  // size - 1 bytes and the zero, and the answer is size.
+  auto copied = static_cast<DWORD>(std::min<std::size_t>(path.size(), size - 1));
+  std::memcpy(buffer, path.data(), copied);
+  buffer[copied] = '\0';
+  return path.size() >= size ? size : copied;
 }
 
 void SdlPlatform::Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
@@ -198,13 +193,12 @@ int SdlPlatform::MessageBoxA(HWND owner, const char* text, const char* caption, 
   std::string body = common::Utf8FromCp1252(text != nullptr ? text : "");
   std::string title = common::Utf8FromCp1252(caption != nullptr ? caption : "Error");
   Window* parent = FindWindow(owner);
-  if (videoAvailable_ &&
+  if (!videoAvailable_ ||
       SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), body.c_str(),
-                               parent != nullptr ? parent->sdl.get() : nullptr) == 0) {
-    return IDOK;
+                               parent != nullptr ? parent->sdl.get() : nullptr) != 0) {
+    // No display: the player reads it on the terminal.
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
   }
-  // No display: the player reads it on the terminal.
-  std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
   return IDOK;
 }
 

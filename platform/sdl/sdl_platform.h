@@ -89,6 +89,10 @@ std::uint8_t SidedVirtualKeyOf(SDL_Keycode key);
 inline constexpr int kFrame = 4;     // SM_CXFRAME, SM_CYFRAME
 inline constexpr int kCaption = 20;  // SM_CYCAPTION
 
+// A key message's lParam is a repeat count of 1 and this context code (Alt
+// held), which DefWindowProcA reads for Alt+F4.  Nothing reads the rest.
+inline constexpr LPARAM kAltHeldBit = LPARAM{1} << 29;
+
 struct Window {
   HWND handle = nullptr;
   std::unique_ptr<SDL_Window, decltype(&SDL_DestroyWindow)> sdl{nullptr, &SDL_DestroyWindow};
@@ -98,8 +102,7 @@ struct Window {
   bool erase = false;
   bool focused = false;
   bool destroying = false;
-  POINT minimumClient;  // from WM_GETMINMAXINFO's track sizes, frame removed
-  POINT maximumClient;
+  POINT minimumClient, maximumClient;  // WM_GETMINMAXINFO's track sizes, frame removed
 };
 
 // Which keys are down at a message, by virtual key.
@@ -127,8 +130,6 @@ class SdlPlatform final : public common::StandInPlatform {
  public:
   SdlPlatform();
   ~SdlPlatform() override;
-  SdlPlatform(const SdlPlatform&) = delete;
-  SdlPlatform& operator=(const SdlPlatform&) = delete;
 
   // --- Messages (sdl_messages.cpp)
   bool PeekMessageA(MSG& message, HWND window, UINT filterMin, UINT filterMax,
@@ -141,9 +142,6 @@ class SdlPlatform final : public common::StandInPlatform {
 
   // --- Window class, window and painting (sdl_window.cpp)
   ATOM RegisterClassA(const WNDCLASSA& windowClass) override;
-  HINSTANCE GetModuleHandleA(const char* moduleName) override;
-  HICON LoadIconA(HINSTANCE instance, int resourceId) override;
-  HCURSOR LoadCursorA(HINSTANCE instance, int resourceId) override;
   HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                        int x, int y, int width, int height, HWND parent, HMENU menu,
                        HINSTANCE instance, void* param) override;
@@ -153,8 +151,6 @@ class SdlPlatform final : public common::StandInPlatform {
   LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR newLong) override;
   bool SetWindowTextA(HWND window, const char* text) override;
-  HMENU GetSystemMenu(HWND window, bool revert) override;
-  bool EnableMenuItem(HMENU menu, UINT item, UINT enable) override;
   bool GetWindowRect(HWND window, RECT& rect) override;
   HWND GetActiveWindow() override;
   int GetSystemMetrics(int index) override;

@@ -13,12 +13,6 @@
 
 namespace platform::sdl {
 
-namespace {
-
-constexpr LPARAM kAltHeldBit = LPARAM{1} << 29;
-
-}  // namespace
-
 ATOM SdlPlatform::RegisterClassA(const WNDCLASSA& windowClass) {
   if (class_ || windowClass.lpszClassName == nullptr || windowClass.lpszClassName[0] == '\0') {
     return 0;
@@ -26,18 +20,6 @@ ATOM SdlPlatform::RegisterClassA(const WNDCLASSA& windowClass) {
   class_ = WindowClass{windowClass.lpszClassName, windowClass.lpfnWndProc,
                        windowClass.hbrBackground};
   return 0xC001;
-}
-
-HINSTANCE SdlPlatform::GetModuleHandleA(const char*) {
-  return reinterpret_cast<HINSTANCE>(std::uintptr_t{0x400000});
-}
-
-HICON SdlPlatform::LoadIconA(HINSTANCE, int resourceId) {
-  return reinterpret_cast<HICON>(static_cast<std::uintptr_t>(resourceId));
-}
-
-HCURSOR SdlPlatform::LoadCursorA(HINSTANCE, int resourceId) {
-  return reinterpret_cast<HCURSOR>(static_cast<std::uintptr_t>(resourceId));
 }
 
 // The window goes where the window manager puts it, as the program's
@@ -53,8 +35,6 @@ HWND SdlPlatform::CreateWindowExA(DWORD, const char* className, const char* wind
   MINMAXINFO info;
   int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  info.ptMaxSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame};
-  info.ptMaxPosition = POINT{-kFrame, -kFrame};
   info.ptMinTrackSize = POINT{2 * kFrame + 112, 2 * kFrame + kCaption};
   info.ptMaxTrackSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame + kCaption};
   auto client = [](POINT outer) {
@@ -181,17 +161,6 @@ bool SdlPlatform::SetWindowTextA(HWND handle, const char* text) {
   return true;
 }
 
-// The system menu is the window itself: SDL has none.  The only item the
-// program touches is Close, which it enables, and the window manager's
-// close button is always usable.
-HMENU SdlPlatform::GetSystemMenu(HWND handle, bool) {
-  return FindWindow(handle) != nullptr ? reinterpret_cast<HMENU>(handle) : nullptr;
-}
-
-bool SdlPlatform::EnableMenuItem(HMENU menu, UINT item, UINT) {
-  return FindWindow(reinterpret_cast<HWND>(menu)) != nullptr && item == SC_CLOSE;
-}
-
 bool SdlPlatform::GetWindowRect(HWND handle, RECT& rect) {
   Window* window = FindWindow(handle);
   if (window == nullptr) return false;
@@ -288,9 +257,7 @@ void SdlPlatform::ApplyTrackSizes() {
   SDL_SetWindowMaximumSize(window_->sdl.get(), window_->maximumClient.x, window_->maximumClient.y);
 }
 
-void SdlPlatform::PresentAll() {
-  if (window_) Present(window_->handle, window_->client.Bounds());
-}
+void SdlPlatform::PresentAll() { if (window_) Present(window_->handle, window_->client.Bounds()); }
 
 common::Surface* SdlPlatform::ClientSurface(HWND handle) {
   Window* window = FindWindow(handle);
