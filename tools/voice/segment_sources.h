@@ -62,9 +62,10 @@ inline constexpr std::array<SegmentSource, synt::SegmentCount> SegmentSources{{
     // 9 do: dois, doze
     {.carrier = "doze", .cut = "d o", .fill = true, .tailMilliseconds = -10},
     {"dura", "d u"},                    // 10 du: dura, duzentos
-    {"resultado", "d U"},               // 11 do: unstressed, as in lado, resultado; starts the closing phrase (doutor)
+    // 11 do: unstressed, as in lado, resultado; starts the closing phrase (doutor)
+    {.carrier = "resultado", .cut = "d U", .fill = true},
     {"corredor", "d o"},                // 12 do: corredor
-    {"este é o corredor", "E"},         // 13 é: the verb, in its phrase
+    {.carrier = "este é o corredor", .cut = "E", .fill = true},  // 13 é: the verb, in its phrase
     // 14 e: the conjunction, said i as in Brazil; also opens está, este, escada
     {.carrier = "vinte e dois", .cut = "j [i]", .fill = true, .leadMilliseconds = 10, .tailMilliseconds = -10},
     {"cem", "eI N"},                    // 15 en: enter, -enta, cem, cento, -entos (as in cem: the s before it is the one of most numbers)
