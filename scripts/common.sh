@@ -32,6 +32,17 @@ TEST_PACKAGES=(
   tesseract-ocr tesseract-ocr-por
 )
 
+# What scripts/bench adds: the Windows build whose size it reports, the
+# tools that drive a real window, and Python with NumPy and SciPy for the
+# measure of the voice (bench/voice_distortion.py).
+# shellcheck disable=SC2034  # used by scripts/bench
+BENCH_PACKAGES=(
+  "${PLAY_PACKAGES[@]}"
+  g++-mingw-w64-i686 libx11-dev libxext-dev
+  xvfb xdotool openbox imagemagick x11-utils
+  python3 python3-numpy python3-scipy
+)
+
 # Runs a command as root: directly when we are root, else through sudo.
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then

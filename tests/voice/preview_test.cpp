@@ -54,6 +54,10 @@ TEST(Preview, EndsAMessageWithTheBeepAndThePause) {
   EXPECT_EQ(Segments(steps), (std::vector<int>{8, 24, 69, 76, 43, 36, 58, 7, 83, 58, 2, 42, 79,
                                                14, 70, 25, 33, 15, 71, 59}));
   EXPECT_EQ(Segments(Parse("message:MessagePressEnter")), (std::vector<int>{70, 25, 33, 15, 71, 59}));
+  // The words alone, as the distortion measure compares them.
+  const auto words = Parse("speech:PressEnter");
+  EXPECT_EQ(Segments(words), (std::vector<int>{70, 25, 33, 15, 71, 59}));
+  EXPECT_EQ(words.size(), 6u);
 }
 
 TEST(Preview, JoinsPartsAndNumberRanges) {

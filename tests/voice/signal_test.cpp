@@ -9,6 +9,7 @@
 #include "tools/voice/resample.h"
 #include "tools/voice/shaping.h"
 #include "tools/voice/synthesised_voice.h"
+#include "tools/voice/voicing.h"
 #include "tools/voice/wav_io.h"
 #include "tools/voice/wsola.h"
 
@@ -39,6 +40,23 @@ double Frequency(const voice::Samples& samples, int rate) {
     }
   }
   return crossings < 2 ? 0 : double(crossings - 1) * rate / double(last - first);
+}
+
+// White noise, the same every run: a hiss.
+voice::Samples Noise(std::size_t count, double amplitude) {
+  voice::Samples samples(count);
+  std::uint32_t state = 12345;
+  for (float& sample : samples) {
+    state = state * 1664525u + 1013904223u;
+    sample = static_cast<float>(amplitude * (static_cast<double>(state >> 8) / (1 << 23) - 1));
+  }
+  return samples;
+}
+
+voice::Samples Joined(std::initializer_list<voice::Samples> parts) {
+  voice::Samples joined;
+  for (const voice::Samples& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+  return joined;
 }
 
 voice::Sound Decode(const WavKind& kind, const std::vector<std::vector<double>>& frames) {
@@ -108,6 +126,87 @@ TEST(TimeCompression, ShortensToTheTargetWithoutRaisingThePitch) {
   EXPECT_EQ(voice::TimeCompress(tone, tone.size() + 10, 22050), tone);
 }
 
+TEST(TimeCompression, LengthensToFillAWaitWithoutLoweringThePitch) {
+  const voice::Samples tone = Sine(22050, 0.1, 180, 0.5);
+  const voice::Samples longer = voice::TimeScale(tone, 3500, 22050);
+  EXPECT_EQ(longer.size(), 3500u);
+  EXPECT_NEAR(Frequency(longer, 22050), 180, 180 * 0.02);
+  EXPECT_NEAR(voice::Rms(voice::Samples(longer.begin() + 300, longer.end() - 300)), 0.5 / std::sqrt(2), 0.05);
+  // Filling is asked for: a short fragment then takes its whole budget,
+  // and without it stays as it was.
+  const voice::Samples word = Sine(22050, 0.05, 200, 0.3);
+  voice::ShapingOptions fill;
+  fill.fill = true;
+  EXPECT_EQ(voice::ShapeFragment(word, 2000, 22050, fill).size(), 2000u);
+  EXPECT_LT(voice::ShapeFragment(word, 2000, 22050).size(), 1200u);
+}
+
+TEST(Voicing, FindsTheLongestBuzzAndNotTheHiss) {
+  // A short vowel, a hiss, a longer vowel (a lower voice), a hiss.
+  const voice::Samples sound = Joined({Sine(22050, 0.06, 220, 0.3), Noise(2205, 0.3),
+                                       Sine(22050, 0.12, 110, 0.3), Noise(2205, 0.3)});
+  const voice::Stretch voiced = voice::LongestVoicedStretch(sound, 22050);
+  const double from = 0.16 * 22050, to = 0.28 * 22050;
+  EXPECT_NEAR(double(voiced.first), from, 22050 * 0.015);
+  EXPECT_NEAR(double(voiced.end), to, 22050 * 0.015);
+  EXPECT_EQ(voice::LongestVoicedStretch(Noise(4410, 0.3), 22050).size(), 0u);
+  // Too short to hold even one window.
+  EXPECT_EQ(voice::LongestVoicedStretch(Sine(22050, 0.02, 200, 0.3), 22050).size(), 0u);
+}
+
+TEST(Holding, LengthensTheVoicedPartAtMostTwiceAndLeavesTheHissAsItWas) {
+  // A final r: a voiced stretch, then its noise.
+  const voice::Samples tone = Sine(22050, 0.05, 150, 0.3);
+  const voice::Samples hiss = Noise(2205, 0.1);
+  const voice::Samples r = Joined({tone, hiss});
+  const voice::Samples held = voice::HoldVoicedStretch(r, 22050 / 2, 22050);
+  // Far from the budget: the buzz is held to twice its length, no more.
+  EXPECT_NEAR(double(held.size()), double(2 * tone.size() + hiss.size()), 22050 * 0.006);
+  EXPECT_NEAR(Frequency(voice::Samples(held.begin(), held.begin() + long(2 * tone.size())), 22050), 150,
+              150 * 0.02);
+  // The noise that ends it is the same noise, not held: 20 ms of it, 50 ms
+  // before the end, are the input's own samples, a few milliseconds off.
+  const std::size_t block = 441, before = 1100, off = 120;
+  double closest = 1;
+  for (std::size_t shift = 0; shift <= 2 * off; ++shift) {
+    double largest = 0;
+    for (std::size_t i = 0; i < block; ++i) {
+      const float wanted = r[r.size() - before + i];
+      const float got = held[held.size() - before - off + shift + i];
+      largest = std::max(largest, double(std::abs(wanted - got)));
+    }
+    closest = std::min(closest, largest);
+  }
+  EXPECT_LT(closest, 1e-5);
+  // With less room, it takes just the budget.
+  EXPECT_EQ(voice::HoldVoicedStretch(r, r.size() + 300, 22050).size(), r.size() + 300);
+  // An s has nothing to hold.
+  const voice::Samples s = Noise(2205, 0.2);
+  EXPECT_EQ(voice::HoldVoicedStretch(s, 4410, 22050), s);
+  voice::ShapingOptions fill;
+  fill.fill = true;
+  EXPECT_LT(voice::ShapeFragment(s, 4410, 22050, fill).size(), 2300u);
+}
+
+TEST(Shaping, StartsAndStopsLoudEndsWhereTheWaveformRisesThroughZero) {
+  // A vowel cut a quarter period in (at its crest) and stopped at a trough.
+  voice::Samples cut;
+  for (std::size_t i = 0; i < 2000; ++i) {
+    cut.push_back(static_cast<float>(0.3 * std::cos(2 * std::numbers::pi * 180 * double(i) / 22050)));
+  }
+  const voice::Samples moved = voice::BetweenRisingCrossings(cut, 22050);
+  ASSERT_LT(moved.size(), cut.size());
+  EXPECT_LT(cut.size() - moved.size(), 2 * 110u);  // no more than 5 ms each side
+  EXPECT_GE(moved.front(), 0.0f);
+  EXPECT_LT(moved.front(), 0.02f);
+  EXPECT_LT(moved.back(), 0.0f);
+  EXPECT_GT(moved.back(), -0.02f);
+  // A soft onset stays as it was: there is nothing to click.
+  voice::Samples soft = cut;
+  for (std::size_t i = 0; i < 100; ++i) soft[i] *= float(i) / 1000;
+  EXPECT_EQ(voice::BetweenRisingCrossings(soft, 22050).front(), soft.front());
+}
+
 TEST(Shaping, TrimsQuietEdgesAndFadesWithoutAClick) {
   voice::Samples sound(2000, 0.0f);
   const voice::Samples tone = Sine(22050, 0.1, 300, 0.5);
@@ -140,6 +239,14 @@ TEST(Shaping, LevelsToOneLoudnessButNeverPastThePeakLimit) {
   voice::Level(hiss, 22050);
   EXPECT_LT(decibels(voice::Rms(hiss)), -2.0);
   EXPECT_GE(decibels(voice::Rms(hiss)), -voice::QuieterAtMost - 1e-6);
+  // An unstressed syllable asked to be quieter is, but never by more than
+  // the room that keeps every fragment within 3 dB.
+  voice::Samples soft = Sine(22050, 0.1, 300, 0.01);
+  voice::Level(soft, 22050, 1.5);
+  EXPECT_NEAR(decibels(voice::Rms(soft)), -1.5, 0.5);
+  voice::Samples softest = Sine(22050, 0.1, 300, 0.01);
+  voice::Level(softest, 22050, 10);
+  EXPECT_GE(decibels(voice::Rms(softest)), -voice::QuieterAtMost - 1e-6);
   voice::Samples spiky(1000, 0.001f);
   spiky[500] = 0.5f;  // a click-like fragment: RMS alone would push it past full scale
   voice::Level(spiky, 22050);

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +25,12 @@ constexpr const char* Help = R"(mirabo-voice: makes fones.DAT, the voice of mira
   mirabo-voice [--output FILE] [--verbose]
       Synthesises the 87 fragments with espeak-ng's Brazilian Portuguese
       voice and writes them to FILE (default fones.DAT).
+  mirabo-voice --sources FILE [--output FILE] [--verbose]
+      The same with some segments taken from other words, to try them:
+      FILE has one line per segment, "SEGMENT | CARRIER | CUT" (as in
+      tools/voice/segment_sources.h, e.g. "61 | cinco | s"), and after a
+      fourth "|" any of: fill (lengthen to the wait), lead=MS and tail=MS
+      (keep MS milliseconds of the sounds before and after the cut).
   mirabo-voice --recordings FOLDER [--output FILE]
       Builds the file from a person's recordings instead: one WAV file per
       segment, named by its number (1.wav or 01.wav ... 87.wav); PCM 8, 16,
@@ -36,17 +44,22 @@ constexpr const char* Help = R"(mirabo-voice: makes fones.DAT, the voice of mira
       these, joined by '+':
         segments:8,24,69   the segments, in that order
         message:Prompt     a message with its closing beep and pause
+        speech:Prompt      what the message says, without them
         number:21          what the game says for the number 21
         numbers:0..30      each number in turn, a pause after each
         beep  pause        the short beep, the 500 ms pause
   mirabo-voice --list-messages
       The names of the messages and what they print.
 
-Every fragment is cut out of a word in which it is heard, trimmed, faded
-in and out over 3 ms, brought to the same loudness (RMS -20 dBFS, peaks
-below -1 dBFS) and made to end at least 10 ms before its segment's wait is
-over: espeak-ng says the word as slowly as still fits; a recording that is
-too long is shortened by overlap-add (WSOLA), which keeps its pitch.  Each
+Every fragment is cut out of a word or phrase in which it is heard, trimmed,
+faded in and out over 3 ms, brought to the same loudness (RMS -20 dBFS,
+peaks below -1 dBFS; an unstressed syllable up to 2.8 dB softer, keeping
+half of its softness in the word) and made to end at least 10 ms before its
+segment's wait is over: espeak-ng says the word as slowly as still fits; a
+recording that is too long is shortened by overlap-add (WSOLA), which keeps
+its pitch, and a held sound that is too short even at espeak-ng's slowest
+is lengthened the same way where its source says so.  Each fragment is said
+in a process of its own, so that it depends on its source alone.  Each
 fragment starts at its segment's first sample; everything else is silence.
 
 The sample rate is 22050 Hz, on purpose.  The game starts a range of L
@@ -73,6 +86,7 @@ int Fail(const std::string& message) {
 struct Options {
   std::filesystem::path output = "fones.DAT";
   std::optional<std::filesystem::path> recordings;
+  std::optional<std::filesystem::path> sources;
   std::optional<std::string> preview;
   std::filesystem::path voiceFile = "fones.DAT";
   bool outputGiven = false;
@@ -106,6 +120,9 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
     } else if (argument == "--preview") {
       if (!(given = value())) break;
       options.preview = *given;
+    } else if (argument == "--sources") {
+      if (!(given = value())) break;
+      options.sources = *given;
     } else if (argument == "--voice") {
       if (!(given = value())) break;
       options.voiceFile = *given;
@@ -116,7 +133,7 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
   }
   // An option that takes a value left the loop early when it had none.
   const std::string_view last = argc > 1 ? argv[argc - 1] : "";
-  if (last == "--output" || last == "-o" || last == "--recordings" || last == "--preview" ||
+  if (last == "--output" || last == "-o" || last == "--recordings" || last == "--preview" || last == "--sources" ||
       last == "--voice") {
     error = std::string(last) + " needs a value (see --help)";
     return std::nullopt;
@@ -152,12 +169,31 @@ int FromRecordings(const Options& options) {
   return 0;
 }
 
+bool ReadText(const std::filesystem::path& path, std::string& text, std::string& error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    error = "cannot be read";
+    return false;
+  }
+  text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return true;
+}
+
 int FromEspeak(const Options& options) {
   std::string error;
   auto espeak = voice::EspeakVoice::Open(error);
   if (!espeak) return Fail(error);
   std::vector<voice::SynthesisNote> notes;
-  auto fragments = voice::SynthesiseFragments(*espeak, notes, error);
+  voice::SourceTable sources = voice::SegmentSources;
+  std::vector<std::string> storage;
+  if (options.sources) {
+    std::string text;
+    if (!ReadText(*options.sources, text, error) ||
+        !voice::OverrideSources(text, sources, storage, error)) {
+      return Fail(options.sources->string() + ": " + error);
+    }
+  }
+  auto fragments = voice::SynthesiseFragments(*espeak, sources, notes, error);
   if (!fragments) return Fail(error);
   if (options.verbose) {
     std::printf("segment  wpm  cut ms  budget ms  placed ms  RMS dBFS\n");

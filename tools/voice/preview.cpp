@@ -71,14 +71,16 @@ bool AddPart(std::string_view part, std::vector<PreviewStep>& steps, std::string
     if (value.empty()) error = "segments: needs a list such as segments:8,24,69";
     return !value.empty();
   }
-  if (kind == "message") {
+  if (kind == "message" || kind == "speech") {
     for (std::size_t i = 0; i < messages::MessageCount; ++i) {
       const std::string_view name = messages::MessageTable[i].name;
       const std::string_view shortName = name.substr(std::string_view("Message").size());
       if (SameLetters(value, name) || SameLetters(value, shortName)) {
         AddSegments(messages::MessageSegments(static_cast<messages::MessageId>(i)), steps);
-        steps.push_back({PreviewStep::Kind::Beep, 0});
-        steps.push_back({PreviewStep::Kind::Pause, 0});
+        if (kind == "message") {
+          steps.push_back({PreviewStep::Kind::Beep, 0});
+          steps.push_back({PreviewStep::Kind::Pause, 0});
+        }
         return true;
       }
     }

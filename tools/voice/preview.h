@@ -24,6 +24,7 @@ struct PreviewStep {
 //   segments:8,24,69    those segments
 //   message:Prompt      a message (its name with or without Message), with
 //                       the short beep and the pause that end every message
+//   speech:Prompt       what a message says, without that beep and pause
 //   number:21           what SpeakNumber says for 21
 //   numbers:0..30       each number in turn, with a pause after each
 //   beep, pause         the short beep (5000 Hz, 75 ms), the 500 ms pause

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <vector>
 
+#include "tools/voice/voicing.h"
 #include "tools/voice/wsola.h"
 
 namespace voice {
@@ -123,22 +124,74 @@ double WeightedRms(const Samples& samples, int rate) {
   return std::sqrt(sum / static_cast<double>(signal.size()));
 }
 
-void Level(Samples& samples, int rate) {
+void Level(Samples& samples, int rate, double quieterDb) {
   const double rms = Rms(samples);
   const double weighted = WeightedRms(samples, rate);
   if (rms <= 0 || weighted <= 0) return;
   const double quietest = TargetRms * std::pow(10.0, -QuieterAtMost / 20);
-  double gain = std::clamp(TargetRms / weighted, quietest / rms, TargetRms / rms);
+  const double target = TargetRms * std::pow(10.0, -std::clamp(quieterDb, 0.0, QuieterAtMost) / 20);
+  double gain = std::clamp(target / weighted, quietest / rms, TargetRms / rms);
   const double peak = Peak(samples);
   if (peak * gain > PeakLimit) gain = PeakLimit / peak;
   for (float& sample : samples) sample = static_cast<float>(sample * gain);
 }
 
-Samples ShapeFragment(const Samples& raw, std::size_t budget, int rate) {
+Samples BetweenRisingCrossings(const Samples& samples, int rate) {
+  const std::size_t reach = SamplesIn(CrossingReach, rate);
+  if (reach == 0 || samples.size() < 4 * reach) return samples;
+  // An end that is already near zero (a soft onset, a trimmed tail, a
+  // crossing) steps from silence to nothing, and moving it would only cut
+  // into the sound.
+  const double loud = LoudEdge * Rms(samples);
+  auto rises = [&samples](std::size_t at) { return samples[at - 1] < 0 && samples[at] >= 0; };
+  std::size_t first = 0;
+  if (std::abs(samples.front()) > loud) {
+    for (std::size_t at = 1; at <= reach; ++at) {
+      if (rises(at)) {
+        first = at;
+        break;
+      }
+    }
+  }
+  // The last sample kept is the one before a rising crossing: the waveform
+  // stops where it would have gone on through zero.
+  std::size_t end = samples.size();
+  if (std::abs(samples.back()) > loud) {
+    for (std::size_t at = samples.size() - 1; at + reach >= samples.size(); --at) {
+      if (rises(at)) {
+        end = at;
+        break;
+      }
+    }
+  }
+  return Samples(samples.begin() + static_cast<long>(first), samples.begin() + static_cast<long>(end));
+}
+
+Samples HoldVoicedStretch(const Samples& fragment, std::size_t budget, int rate) {
+  const Stretch voiced = LongestVoicedStretch(fragment, rate);
+  if (voiced.size() == 0 || fragment.size() >= budget) return fragment;
+  const auto held = std::min(voiced.size() + (budget - fragment.size()),
+                             static_cast<std::size_t>(std::floor(static_cast<double>(voiced.size()) * MaxHold)));
+  if (held <= voiced.size()) return fragment;
+  const std::size_t longer = held - voiced.size();
+  return TimeWarp(fragment,
+                  {{0, 0},
+                   {voiced.first, voiced.first},
+                   {voiced.first + held, voiced.end},
+                   {fragment.size() + longer, fragment.size()}},
+                  rate);
+}
+
+Samples ShapeFragment(const Samples& raw, std::size_t budget, int rate,
+                      const ShapingOptions& options) {
   Samples fragment = TrimSilence(raw, rate);
+  fragment = BetweenRisingCrossings(fragment, rate);
   fragment = TimeCompress(fragment, budget, rate);
+  if (options.fill && !fragment.empty() && fragment.size() < budget) {
+    fragment = HoldVoicedStretch(fragment, budget, rate);
+  }
   FadeEdges(fragment, rate);
-  Level(fragment, rate);
+  Level(fragment, rate, options.quieterDb);
   return fragment;
 }
 

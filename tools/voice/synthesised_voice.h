@@ -2,6 +2,7 @@
 // word (segment_sources.h), said as slowly as still fits its segment's wait.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "tools/voice/espeak_voice.h"
 #include "tools/voice/fragments.h"
+#include "tools/voice/segment_sources.h"
 
 namespace voice {
 
@@ -32,9 +34,17 @@ struct SynthesisNote {
   std::size_t length = 0;     // as placed
 };
 
+using SourceTable = std::array<SegmentSource, synt::SegmentCount>;
+
 // All 87 fragments at OutputRate, or nothing with error naming the segment
 // whose phonemes were not found.
-std::optional<Fragments> SynthesiseFragments(EspeakVoice& voice, std::vector<SynthesisNote>& notes,
-                                             std::string& error);
+std::optional<Fragments> SynthesiseFragments(EspeakVoice& voice, const SourceTable& sources,
+                                             std::vector<SynthesisNote>& notes, std::string& error);
+
+// Replaces rows of sources from text, one row a line: the segment's number,
+// the carrier and the cut, separated by '|' ("61 | cinco | s").  Blank lines
+// and lines starting with # are skipped.  The texts are kept in storage.
+bool OverrideSources(std::string_view text, SourceTable& sources, std::vector<std::string>& storage,
+                     std::string& error);
 
 }  // namespace voice
