@@ -65,6 +65,7 @@ elapsed_ms() {
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/mirabo-it.XXXXXX")"
 STARTED_PIDS=()           # killed at exit, last started first
 WINESERVERS_TO_STOP=()    # "prefix:server" pairs
+SCRATCH_DIRS=()           # removed at exit with WORK
 
 cleanup() {
   local status=$? index entry pid
@@ -82,7 +83,13 @@ cleanup() {
     kill -9 "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
-  rm -rf "$WORK"
+  # A failed test's sound stays for a look at what went wrong.
+  if [ "$status" -ne 0 ] && [ "$status" -ne "$SKIP_CODE" ] && [ -z "${MIRABO_KEEP_CAPTURE:-}" ] &&
+     [ -n "${TEST_NAME:-}" ] && [ "$SHOT_DIR" != "$WORK" ]; then
+    MIRABO_KEEP_CAPTURE=1 keep_sound && [ -n "${CAPTURE:-}${OPENINGS:-}" ] &&
+      echo "The captured sound is kept in $SHOT_DIR/$TEST_NAME-*" >&2
+  fi
+  rm -rf "$WORK" "${SCRATCH_DIRS[@]}"
   exit "$status"
 }
 trap cleanup EXIT
@@ -334,19 +341,33 @@ winepath_of() {
 # A prefix of the test's own, copied from the template: the Windows
 # directory and the rest of drive_c as hard links (the program writes
 # nothing there but MIRABO.INI, a new file), the registry and the .ini files
-# as copies, since Wine rewrites them.  Sets WINEPREFIX and HOME.
+# as copies, since Wine rewrites them.  The prefix directory itself, where
+# the registry lives, is in memory where the machine has a tmpfs: every 30 s
+# the wineserver saves the registry that the program's first sound changed
+# (a few megabytes), and while a disk busy with other work takes that
+# write, every Wine call of the program waits.  Sets WINEPREFIX and HOME.
 private_prefix() {
   [ -n "$TEMPLATE" ] || fail "no Wine prefix template given"
   [ -f "$TEMPLATE/.mirabo-template" ] ||
     fail "no Wine prefix template at $TEMPLATE (the WineTemplate fixture makes it: tests/integration/wine_template.sh)"
-  local prefix="$WORK/prefix"
-  mkdir -p "$prefix"
-  cp -al "$TEMPLATE/drive_c" "$prefix/" 2>/dev/null || cp -a "$TEMPLATE/drive_c" "$prefix/" ||
+  local prefix
+  if prefix="$(mktemp -d /dev/shm/mirabo-prefix.XXXXXX 2>/dev/null)"; then
+    SCRATCH_DIRS+=("$prefix")
+  else
+    prefix="$WORK/prefix"
+    mkdir -p "$prefix"
+  fi
+  cp -al "$TEMPLATE/drive_c" "$WORK/" 2>/dev/null || cp -a "$TEMPLATE/drive_c" "$WORK/" ||
     fail "cannot copy the prefix $TEMPLATE"
+  if [ "$prefix" = "$WORK/prefix" ]; then
+    mv "$WORK/drive_c" "$prefix/" || fail "cannot move drive_c into $prefix"
+  else
+    ln -s "$WORK/drive_c" "$prefix/drive_c" || fail "cannot link drive_c into $prefix"
+  fi
   cp -a "$TEMPLATE/dosdevices" "$TEMPLATE/.update-timestamp" "$TEMPLATE"/*.reg "$prefix/" ||
     fail "cannot copy the prefix $TEMPLATE"
-  find "$prefix/drive_c" -name '*.ini' -type f | while read -r ini; do
-    cp --remove-destination "$TEMPLATE/${ini#"$prefix/"}" "$ini"
+  find -H "$prefix/drive_c" -name '*.ini' -type f | while read -r ini; do
+    cp --remove-destination "$TEMPLATE/drive_c/${ini#"$prefix/drive_c/"}" "$ini"
   done
   export WINEPREFIX="$prefix" HOME="$WORK/home"
   mkdir -p "$HOME"
@@ -362,7 +383,12 @@ route_wine_sound() {
     capture)
       local logger="${MIRABO_SOUND_LOGGER:-}"
       [ -x "$logger" ] || missing "the sound_logger program is not built (MIRABO_SOUND_LOGGER='$logger')"
-      OPENINGS="$WORK/openings"
+      # In memory where the machine has a tmpfs: sound_logger notes a
+      # closing when its read sees the end of the pipe, and a write to a
+      # disk busy with other work, just before, could make that tens of
+      # milliseconds late.
+      OPENINGS="$(mktemp -d /dev/shm/mirabo-openings.XXXXXX 2>/dev/null)" || OPENINGS="$WORK/openings"
+      [ "${OPENINGS#/dev/shm/}" != "$OPENINGS" ] && SCRATCH_DIRS+=("$OPENINGS")
       mkdir -p "$OPENINGS"
       printf 'pcm.!default { type file slave.pcm "null" file "| %s %s %%r %%c %%b" format "raw" }\n' \
         "$logger" "$OPENINGS" >"$HOME/.asoundrc"
@@ -482,7 +508,8 @@ raise_wine_priority() {
   process="$(pgrep -P "$PROGRAM_PID" | head -n 1)"
   [ -n "$process" ] || fail "the Windows program's process is gone$(program_log)"
   for candidate in $(pgrep -x wineserver64) $(pgrep -x wineserver32); do
-    if tr '\0' '\n' <"/proc/$candidate/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+    # A server of an earlier test may be ending: its environ is gone.
+    if { tr '\0' '\n' <"/proc/$candidate/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
       server="$candidate"
     fi
   done
@@ -562,9 +589,10 @@ keep() {
   cp "$1" "$SHOT_DIR/$TEST_NAME-$2" 2>/dev/null || true
 }
 
-# With MIRABO_KEEP_CAPTURE=1, keeps what the test captured of the sound (the
-# Linux program's disk capture, or a Windows build's openings of the sound
-# device) and the game's timeline beside the screenshots.
+# With MIRABO_KEEP_CAPTURE=1, and whenever the test fails, keeps what the
+# test captured of the sound (the Linux program's disk capture, or a Windows
+# build's openings of the sound device) and the game's timeline beside the
+# screenshots.
 keep_sound() {
   [ -n "${MIRABO_KEEP_CAPTURE:-}" ] || return 0
   [ -n "${CAPTURE:-}" ] && [ -f "$CAPTURE" ] && keep "$CAPTURE" capture.raw

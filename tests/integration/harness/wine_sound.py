@@ -84,6 +84,98 @@ def tone_of(opening):
     return found[0]
 
 
+def matching_bytes(a, a_from, b, b_from):
+    """How many bytes of a from a_from equal b's from b_from."""
+    length = min(len(a) - a_from, len(b) - b_from)
+    low, high = 0, length
+    while low < high:
+        middle = (low + high + 1) // 2
+        if a[a_from:a_from + middle] == b[b_from:b_from + middle]:
+            low = middle
+        else:
+            high = middle - 1
+    return low
+
+
+def pieces_of(got, wanted, voice, probe=64):
+    """The captured bytes as pieces, to say how they differ from the range:
+    ("range", first, end) bytes of the range, ("silence", bytes),
+    ("voice", first frame, frames) of the voice elsewhere, ("capture",
+    first, end) bytes the capture held before, ("unknown", bytes)."""
+    frame = voice.frame_bytes
+    found = []
+    position = expected = 0
+
+    def add(piece):
+        if found and piece[0] == "unknown" and found[-1][0] == "unknown":
+            found[-1] = ("unknown", found[-1][1] + piece[1])
+        else:
+            found.append(piece)
+
+    while position < len(got):
+        run = matching_bytes(got, position, wanted, expected)
+        run -= run % frame
+        if run and (run >= probe or position + run == len(got) or expected + run == len(wanted)):
+            add(("range", expected, expected + run))
+            position += run
+            expected += run
+            continue
+        zeros = len(got) - position - len(got[position:].lstrip(b"\0"))
+        zeros -= zeros % frame
+        if zeros >= frame:
+            add(("silence", zeros))
+            position += zeros
+            continue
+        sample = got[position:position + probe]
+        elsewhere = [index for index in (wanted.find(sample), ) if index >= 0 and index % frame == 0]
+        if len(sample) == probe and elsewhere:
+            expected = elsewhere[0]
+            run = matching_bytes(got, position, wanted, expected)
+            add(("range", expected, expected + run - run % frame))
+            position += run - run % frame
+            expected += run - run % frame
+            continue
+        index = voice.data.find(sample) if len(sample) == probe else -1
+        while index >= 0 and index % frame:
+            index = voice.data.find(sample, index + 1)
+        if index >= 0:
+            run = matching_bytes(got, position, voice.data, index)
+            run -= run % frame
+            add(("voice", index // frame, run // frame))
+            position += run
+            continue
+        index = got.find(sample, 0, position) if len(sample) == probe else -1
+        if index >= 0:
+            run = min(matching_bytes(got, position, got, index), position - index)
+            run -= run % frame
+            add(("capture", index, index + run))
+            position += run
+            continue
+        add(("unknown", min(frame, len(got) - position)))
+        position += frame
+    return found
+
+
+def describe(pieces, voice, limit=8):
+    frame_ms = 1000.0 / voice.format[0]
+    words = []
+    for piece in pieces[:limit]:
+        if piece[0] == "range":
+            words.append(f"bytes {piece[1]}-{piece[2]} of the range")
+        elif piece[0] == "silence":
+            words.append(f"{piece[1]} bytes of silence "
+                         f"({piece[1] // voice.frame_bytes * frame_ms:.1f} ms)")
+        elif piece[0] == "voice":
+            words.append(f"samples {piece[1]}-{piece[1] + piece[2]} of the voice")
+        elif piece[0] == "capture":
+            words.append(f"bytes {piece[1]}-{piece[2]} of this capture again")
+        else:
+            words.append(f"{piece[1]} bytes found nowhere in the voice")
+    if len(pieces) > limit:
+        words.append(f"... ({len(pieces) - limit} pieces more)")
+    return ", ".join(words)
+
+
 def check_segment(opening, play, voice):
     """None when the opening is the play's range byte for byte, followed
     only by whole 10 ms periods of silence; else what is wrong."""
@@ -94,10 +186,10 @@ def check_segment(opening, play, voice):
     if got[:len(wanted)] != wanted:
         if wanted.startswith(got):
             return (f"holds only the first {len(got)} of the range's {len(wanted)} bytes")
-        same = next(index for index, (a, b) in enumerate(zip(got, wanted)) if a != b) \
-            if any(a != b for a, b in zip(got, wanted)) else min(len(got), len(wanted))
+        same = matching_bytes(got, 0, wanted, 0)
         return (f"differs from samples {play.first} to {play.end} of the voice from byte "
-                f"{same} of {len(wanted)} on")
+                f"{same} of {len(wanted)} on; its {len(got)} bytes hold "
+                f"{describe(pieces_of(got, wanted, voice), voice)}")
     rest = got[len(wanted):]
     period = voice.format[0] // 100 * voice.frame_bytes
     if rest.strip(b"\0") or len(rest) % period:
