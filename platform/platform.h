@@ -17,6 +17,8 @@
 
 #include <cstdint>
 
+#include "platform/virtual_keys.h"
+
 namespace platform {
 
 // ---------------------------------------------------------------------------
@@ -61,6 +63,8 @@ using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 struct POINT {
   LONG x = 0;
   LONG y = 0;
+
+  bool operator==(const POINT&) const = default;
 };
 
 struct RECT {
@@ -77,6 +81,8 @@ struct MSG {
   LPARAM lParam = 0;
   DWORD time = 0;
   POINT pt;
+
+  bool operator==(const MSG&) const = default;
 };
 
 struct PAINTSTRUCT {
@@ -185,32 +191,6 @@ constexpr int FW_BOLD = 700;
 constexpr int IDI_APPLICATION = 32512;
 constexpr int IDC_ARROW = 32512;
 
-// Virtual keys
-constexpr int VK_CANCEL = 0x03;
-constexpr int VK_BACK = 0x08;
-constexpr int VK_TAB = 0x09;
-constexpr int VK_RETURN = 0x0D;
-constexpr int VK_SHIFT = 0x10;
-constexpr int VK_CONTROL = 0x11;
-constexpr int VK_MENU = 0x12;
-constexpr int VK_ESCAPE = 0x1B;
-constexpr int VK_SPACE = 0x20;
-constexpr int VK_PRIOR = 0x21;
-constexpr int VK_NEXT = 0x22;
-constexpr int VK_END = 0x23;
-constexpr int VK_HOME = 0x24;
-constexpr int VK_LEFT = 0x25;
-constexpr int VK_UP = 0x26;
-constexpr int VK_RIGHT = 0x27;
-constexpr int VK_DOWN = 0x28;
-constexpr int VK_INSERT = 0x2D;
-constexpr int VK_DELETE = 0x2E;
-constexpr int VK_F1 = 0x70;
-constexpr int VK_F4 = 0x73;
-constexpr int VK_F10 = 0x79;
-constexpr int VK_F11 = 0x7A;
-constexpr int VK_F12 = 0x7B;
-
 // sndPlaySoundA
 constexpr UINT SND_SYNC = 0x0000;
 constexpr UINT SND_ASYNC = 0x0001;
@@ -257,7 +237,6 @@ class Platform {
   virtual HMENU GetSystemMenu(HWND window, bool revert) = 0;
   virtual bool EnableMenuItem(HMENU menu, UINT item, UINT enable) = 0;
   virtual bool GetWindowRect(HWND window, RECT& rect) = 0;
-  virtual bool GetClientRect(HWND window, RECT& rect) = 0;
   virtual HWND GetActiveWindow() = 0;
   virtual int GetSystemMetrics(int index) = 0;
 
@@ -303,7 +282,6 @@ class Platform {
                                          const char* fileName) = 0;
   virtual DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
-  virtual DWORD GetTickCount() = 0;
   [[noreturn]] virtual void ExitProcess(UINT exitCode) = 0;
 
   // --- Sound and the message box
@@ -330,5 +308,9 @@ constexpr COLORREF Rgb(BYTE red, BYTE green, BYTE blue) {
 }
 constexpr WORD LowWord(LPARAM value) { return static_cast<WORD>(value & 0xFFFF); }
 constexpr WORD HighWord(LPARAM value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
+constexpr LPARAM MakeLParam(int low, int high) {
+  return static_cast<LPARAM>((static_cast<DWORD>(low) & 0xFFFF) |
+                             ((static_cast<DWORD>(high) & 0xFFFF) << 16));
+}
 
 }  // namespace platform
