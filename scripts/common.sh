@@ -20,6 +20,13 @@ PLAY_PACKAGES=(
   libespeak-ng-dev espeak-ng-data espeak-ng
 )
 
+# What building the page adds (scripts/web): Debian's emscripten, which
+# ships its system libraries already built; the Linux build makes the voice.
+WEB_PACKAGES=(
+  "${PLAY_PACKAGES[@]}"
+  emscripten
+)
+
 # What testing adds: the Windows cross compilers, Wine, and the tools that
 # drive and look at a real window.
 # shellcheck disable=SC2034  # used by scripts/test
@@ -30,6 +37,7 @@ TEST_PACKAGES=(
   xvfb xdotool openbox imagemagick x11-utils
   sox
   tesseract-ocr tesseract-ocr-por
+  emscripten chromium nodejs
 )
 
 # Runs a command as root: directly when we are root, else through sudo.

@@ -54,8 +54,9 @@ class Browser {
   virtual std::string SettingsText() = 0;    // "KEY=value" lines from the page address
   virtual std::string ProgramAddress() = 0;  // where the program's file is
   virtual void MessageBox(const std::string& caption, const std::string& text) = 0;
-  // The program has ended; the caller then stops.
-  virtual void ProgramEnded(int exitCode) = 0;
+  // The program ends here: the page is told, and nothing of the program
+  // runs after this.
+  [[noreturn]] virtual void EndProgram(int exitCode) = 0;
 };
 
 }  // namespace platform::web

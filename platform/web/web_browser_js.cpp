@@ -179,7 +179,10 @@ class PageBrowser final : public platform::web::Browser {
   void MessageBox(const std::string& caption, const std::string& text) override {
     mirabo_message_box(caption.c_str(), text.c_str());
   }
-  void ProgramEnded(int exitCode) override { mirabo_program_ended(exitCode); }
+  [[noreturn]] void EndProgram(int exitCode) override {
+    mirabo_program_ended(exitCode);
+    emscripten_force_exit(exitCode);
+  }
 };
 
 }  // namespace
@@ -189,3 +192,14 @@ namespace platform::web {
 std::unique_ptr<Browser> CreatePageBrowser() { return std::make_unique<PageBrowser>(); }
 
 }  // namespace platform::web
+
+#include "platform/native.h"
+#include "platform/web/web_platform.h"
+
+namespace platform {
+
+std::unique_ptr<Platform> CreateNativePlatform() {
+  return std::make_unique<web::WebPlatform>(web::CreatePageBrowser());
+}
+
+}  // namespace platform
