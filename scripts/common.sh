@@ -74,6 +74,20 @@ ensure_packages() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# The browser tests' own tools: npm (a package of its own with Debian's
+# nodejs, part of NodeSource's) and playwright-core from the npm registry,
+# as package-lock.json pins it, in tests/web/node_modules.  No browser is
+# downloaded: the tests drive Debian's chromium.
+ensure_web_test_tools() {
+  command -v npm >/dev/null 2>&1 || ensure_packages npm
+  local web="$ROOT/tests/web"
+  if [ ! -f "$web/node_modules/.package-lock.json" ] ||
+     [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
+    echo "== npm ci in tests/web"
+    (cd "$web" && npm ci --no-audit --no-fund) || die "npm could not install the browser tests' tools"
+  fi
+}
+
 # Configures a preset the first time (later builds reconfigure by themselves
 # when a CMake file changes) and builds it.  Returns non-zero on failure.
 build_preset() {

@@ -13,7 +13,7 @@ namespace {
 EM_JS(double, mirabo_now, (), { return performance.now(); });
 
 EM_ASYNC_JS(void, mirabo_sleep, (double milliseconds), {
-  await new Promise((resolve) => setTimeout(resolve, milliseconds));
+  await Module.page.sleep(milliseconds);
 });
 
 EM_ASYNC_JS(void, mirabo_wait_for_event, (double timeout), {

@@ -77,17 +77,21 @@ function crossings(samples, start, end) {
 }
 
 // The frame where a sine of `frequency` starts near `predicted`: the first
-// of seven crossings in a row half a period apart (within 4%), at most
-// `window` frames from the prediction.  Null when there is none.
+// of eleven crossings in a row whose gaps are each within 5% of half its
+// period and on average within 0.5% (neighbouring segments' tones lie 1%
+// to 10% apart), at most `window` frames from the prediction.  Null when
+// there is none.
 function findOnset(samples, rate, frequency, predicted, window) {
   const half = rate / (2 * frequency);
-  const found = crossings(samples, Math.floor(predicted - window), Math.ceil(predicted + window + 8 * half));
-  for (let n = 0; n + 6 < found.length; ++n) {
+  const run = 10;
+  const found = crossings(samples, Math.floor(predicted - window),
+                          Math.ceil(predicted + window + (run + 2) * half));
+  for (let n = 0; n + run < found.length && found[n] <= predicted + window; ++n) {
     let regular = true;
-    for (let k = n; k < n + 6 && regular; ++k) {
-      regular = Math.abs(found[k + 1] - found[k] - half) < 0.04 * half;
+    for (let k = n; k < n + run && regular; ++k) {
+      regular = Math.abs(found[k + 1] - found[k] - half) < 0.05 * half;
     }
-    if (regular) return found[n] <= predicted + window ? found[n] : null;
+    if (regular && Math.abs((found[n + run] - found[n]) / run - half) < 0.005 * half) return found[n];
   }
   return null;
 }

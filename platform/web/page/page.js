@@ -21,6 +21,7 @@
     exitCode: null,
     firstTextAt: null,       // performance.now() when text first reached the canvas
     started: false,
+    readyAt: {},             // performance.now() when each thing the start waits for was there
     failure: null,
     recording: window.miraboRecordSound === true ? { rate: 0, chunks: [] } : null,
   };
@@ -133,6 +134,33 @@
   bindButton('fechar', () => push({ kind: 'close' }));
   bindButton('braille-modo', () => pressChord('F11', 'F11'));
   bindButton('braille-desligar', () => pressChord('F12', 'F12'));
+
+  // The program's sleeps, to a fraction of a millisecond.  A timer comes
+  // some 0.3 ms late, and one of less than 4 ms, set from another timer's
+  // callback, waits 4 ms whatever it asks (the browser clamps nested
+  // timers); each of the game's hundreds of waits would add its lateness to
+  // the speech.  So the timer stops short and the last stretch is waited
+  // by yielding to the page (a message to itself) until the time is there.
+  const yielder = new MessageChannel();
+  let yielded = null;
+  yielder.port1.onmessage = () => {
+    const resolve = yielded;
+    yielded = null;
+    if (resolve) resolve();
+  };
+  function yieldOnce() {
+    return new Promise((resolve) => {
+      yielded = resolve;
+      yielder.port2.postMessage(0);
+    });
+  }
+  async function sleep(milliseconds) {
+    const end = performance.now() + milliseconds;
+    if (milliseconds >= 6) await new Promise((resolve) => setTimeout(resolve, milliseconds - 2));
+    do {
+      await yieldOnce();
+    } while (performance.now() < end);
+  }
 
   // Resolves when an event is queued or after timeout ms (never, when < 0).
   function waitForEvent(timeout) {
@@ -343,6 +371,12 @@
     closeAudio();
   }
 
+  // The program's end (ExitProcess) unwinds it as an ExitStatus exception,
+  // which reaches the page through the promise of the wait it woke from.
+  window.addEventListener('unhandledrejection', (event) => {
+    if (event.reason && event.reason.name === 'ExitStatus') event.preventDefault();
+  });
+
   function programFailed(reason) {
     observed.failure = String(reason);
     endNotice.textContent = (endNotice.dataset.falha || '') + ' ' + String(reason);
@@ -364,20 +398,30 @@
     }).catch(() => null);
   }
 
+  const noted = (name, promise) => promise.then((value) => {
+    observed.readyAt[name] = performance.now();
+    return value;
+  });
+  const loading = Promise.all([noted('fonts', loadFonts()), noted('voice', loadVoice()),
+                               noted('audio', setUpAudio())]);
+
   window.Module = {
     page: {
-      settingsText, waitForEvent, nextEvent: () => events.shift(), showCanvas, present,
+      settingsText, sleep, waitForEvent, nextEvent: () => events.shift(), showCanvas, present,
       setTitle: (text) => { document.title = text; }, setScreenLine, measureFont, drawGlyph,
       openAudio, playAudio, closeAudio, messageBox, programEnded,
       screenSize: () => ({ width: window.screen.width, height: window.screen.height }),
       programAddress: () => new URL('mirabo.wasm', location.href).href,
     },
     noInitialRun: false,
+    // The program starts once the font, the voice and the sound output are
+    // there; they load while the browser compiles the program.
     preRun: [function () {
       Module.addRunDependency('mirabo-start');
-      Promise.all([loadFonts(), loadVoice(), setUpAudio()]).then(([, voice]) => {
+      loading.then(([, voice]) => {
         if (voice) Module.FS.writeFile('/fones.DAT', new Uint8Array(voice));
         observed.started = true;
+        observed.readyAt.program = performance.now();
         Module.removeRunDependency('mirabo-start');
       }, (error) => programFailed(error));
     }],
