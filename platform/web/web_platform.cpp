@@ -5,6 +5,7 @@
 #include "platform/web/web_platform.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -140,6 +141,9 @@ void WebPlatform::ExitProcess(UINT exitCode) {
   ShowScreenText();
   if (audio_) audio_->Close();
   browser_.EndProgram(static_cast<int>(exitCode));
+  // EndProgram does not come back; not every compiler takes a virtual
+  // call's word for it.
+  std::abort();
 }
 
 // Each sound starts at the frame of its call: what is due is mixed first.

@@ -3,12 +3,14 @@
 // page is asked to show, and the sound handed to it.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "game/program.h"
 #include "platform/web/web_platform.h"
@@ -24,7 +26,12 @@ struct NothingMoreToDo {};
 
 class FakePage final : public web::Browser {
  public:
+  // The shared mixer places sounds by the steady clock: a test of where
+  // they land runs the page's clock in real time.
+  bool realTime = false;
   double now = 0;
+  double lastEvent = 0;
+  double firstSleepAt = -1;  // the first wait of the program: its first segment's
   std::deque<std::pair<double, PageEvent>> script;  // events at their times
   std::string settings;
   std::vector<std::string> titles;
@@ -36,13 +43,28 @@ class FakePage final : public web::Browser {
   std::vector<std::int16_t> sound;   // the mixer's output by frame
   std::vector<std::pair<std::string, std::string>> boxes;
 
-  double Now() override { return now; }
-  void Sleep(double milliseconds) override { now += milliseconds; }
+  double Now() override {
+    if (realTime) {
+      now = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started_).count();
+    }
+    return now;
+  }
+  void Sleep(double milliseconds) override {
+    if (firstSleepAt < 0) firstSleepAt = Now();
+    if (realTime) {
+      std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(milliseconds));
+      Now();
+    } else {
+      now += milliseconds;
+    }
+  }
   void WaitForEvent(double timeout) override {
     if (!script.empty() && script.front().first <= now) return;
     if (script.empty()) {
-      if (timeout < 0) throw NothingMoreToDo{};
-      now += timeout;
+      // Waiting for a key that will not come, with only the caret's
+      // blinks to wake it: the program has nothing more to do.
+      if (timeout < 0 || now > lastEvent + 5000) throw NothingMoreToDo{};
+      Sleep(timeout);
       return;
     }
     double next = script.front().first;
@@ -52,6 +74,7 @@ class FakePage final : public web::Browser {
     if (script.empty() || script.front().first > now) return std::nullopt;
     PageEvent event = script.front().second;
     event.time = script.front().first;
+    lastEvent = now;
     script.pop_front();
     return event;
   }
@@ -66,6 +89,8 @@ class FakePage final : public web::Browser {
     canvas.assign(static_cast<std::size_t>(width * height * 4), 0);
   }
   void Present(const std::uint8_t* rgba, int x, int y, int width, int height) override {
+    // As the page does, nothing shows before the canvas does.
+    if (x + width > canvasWidth || y + height > canvasHeight) return;
     for (int row = 0; row < height; ++row) {
       std::copy_n(rgba + static_cast<std::ptrdiff_t>(row * width * 4), width * 4,
                   canvas.begin() + ((y + row) * canvasWidth + x) * 4);
@@ -104,6 +129,8 @@ class FakePage final : public web::Browser {
   [[noreturn]] void EndProgram(int exitCode) override {
     throw doubles::ProcessExited{static_cast<UINT>(exitCode)};
   }
+
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 
   std::array<int, 3> PixelAt(int x, int y) const {
     auto i = static_cast<std::size_t>((y * canvasWidth + x) * 4);
@@ -217,7 +244,8 @@ TEST_F(WebPlatformGame, TheAddressSetsTheColoursAndALineThatIsNoNumberShowsTheEr
 // must be handed sound at the frames where the waits put the segments.
 void WriteSquareVoice(const std::filesystem::path& file) {
   constexpr std::uint32_t kRate = 22050;
-  std::vector<std::int16_t> samples(kRate * 40, 0);
+  // As long as the real voice, whose last range ends at sample 3007025.
+  std::vector<std::int16_t> samples(3010000, 0);
   for (std::size_t i = 0; i < samples.size(); ++i) {
     samples[i] = static_cast<std::int16_t>((i / 20) % 2 == 0 ? 4000 : -4000);
   }
@@ -242,14 +270,18 @@ void WriteSquareVoice(const std::filesystem::path& file) {
 
 TEST_F(WebPlatformGame, TheStartMessageIsHandedToThePageAtTheFramesOfItsWaits) {
   WriteSquareVoice("fones.DAT");
+  page->realTime = true;
+  page->lastEvent = page->Now() - 3500;  // the wait for a key ends the game soon
   // No key: the start message is spoken once and the game waits.
   EXPECT_FALSE(Play().has_value());
   // "Tecle enter": six segments, 1049 ms of waits, then the beep.  The
-  // sound starts within the mixer's lead of the page's clock and lasts
-  // what the waits add up to.
+  // first segment starts within the mixer's lead of its call (made just
+  // before its wait), and the speech lasts what the waits add up to.
   auto first = std::find_if(page->sound.begin(), page->sound.end(), [](auto s) { return s != 0; });
   ASSERT_NE(first, page->sound.end()) << "no sound was handed to the page";
-  double startMs = static_cast<double>(first - page->sound.begin()) * 1000 / 44100;
+  double startMs =
+      static_cast<double>(first - page->sound.begin()) * 1000 / 44100 - page->firstSleepAt;
+  EXPECT_GE(startMs, 0);
   EXPECT_LE(startMs, web::kLeadMilliseconds + 20);
   // The speech runs without a gap until the beep, 1049 ms after its start.
   auto speechFrames = static_cast<std::ptrdiff_t>(1049 * 44.1);
