@@ -20,15 +20,14 @@ EM_ASYNC_JS(void, mirabo_wait_for_event, (double timeout), {
   await Module.page.waitForEvent(timeout);
 });
 
-// fields: kind, repeat, shift, ctrl, alt, meta, capsLock, numLock, button, x, y
+// fields: kind, repeat, shift, ctrl, alt, numLock, button, x, y
 EM_JS(int, mirabo_next_event, (int* fields, double* time, char* code, int codeSize, char* key,
                                int keySize), {
   const event = Module.page.nextEvent();
   if (!event) return 0;
   const kinds = ["", "keydown", "keyup", "mousemove", "mousedown", "mouseup", "focus", "blur", "close"];
   const values = [Math.max(0, kinds.indexOf(event.kind)), event.repeat, event.shift, event.ctrl,
-                  event.alt, event.meta, event.capsLock, event.numLock, event.button || 0,
-                  event.x || 0, event.y || 0];
+                  event.alt, event.numLock, event.button || 0, event.x || 0, event.y || 0];
   for (let i = 0; i < values.length; ++i) HEAP32[(fields >> 2) + i] = values[i] ? values[i] | 0 : 0;
   HEAPF64[time >> 3] = event.time || 0;
   stringToUTF8(event.code || "", code, codeSize);
@@ -118,7 +117,7 @@ class PageBrowser final : public platform::web::Browser {
   void WaitForEvent(double timeout) override { mirabo_wait_for_event(timeout); }
 
   std::optional<platform::web::PageEvent> NextEvent() override {
-    int fields[11] = {};
+    int fields[9] = {};
     double time = 0;
     char code[64] = {};
     char key[64] = {};
@@ -131,12 +130,10 @@ class PageBrowser final : public platform::web::Browser {
     event.shift = fields[2] != 0;
     event.ctrl = fields[3] != 0;
     event.alt = fields[4] != 0;
-    event.meta = fields[5] != 0;
-    event.capsLock = fields[6] != 0;
-    event.numLock = fields[7] != 0;
-    event.button = fields[8];
-    event.x = fields[9];
-    event.y = fields[10];
+    event.numLock = fields[5] != 0;
+    event.button = fields[6];
+    event.x = fields[7];
+    event.y = fields[8];
     event.time = time;
     event.code = code;
     event.key = key;

@@ -15,9 +15,7 @@ struct PageEvent {
   bool shift = false;
   bool ctrl = false;
   bool alt = false;
-  bool meta = false;
-  bool capsLock = false;
-  bool numLock = false;
+  bool numLock = false;  // the keypad's digits, or its cursor keys
   int button = 0;  // MouseEvent.button: 2 is the right button
   int x = 0;       // canvas pixels
   int y = 0;

@@ -24,13 +24,13 @@ constexpr int IDOK = 1;
 // The page's font, fitted to each cell size the program asks for.
 class PageFace final : public common::GlyphFace {
  public:
-  PageFace(Browser& browser, const CellFont& font) : browser_(browser), font_(font) {}
+  PageFace(Browser& browser, const CellFont& font)
+      : GlyphFace(common::FontMetrics{font.cellWidth, font.cellHeight, font.ascent,
+                                      font.internalLeading, font.weight}),
+        browser_(browser),
+        font_(font) {}
 
-  common::FontMetrics Metrics() const override {
-    return common::FontMetrics{font_.cellWidth, font_.cellHeight, font_.ascent,
-                               font_.internalLeading, font_.weight};
-  }
-
+ protected:
   common::Coverage Render(unsigned char byte) override {
     common::Coverage cell;
     cell.width = font_.cellWidth;
@@ -55,10 +55,10 @@ class PageGlyphs final : public common::GlyphSource {
   explicit PageGlyphs(Browser& browser) : browser_(browser) {}
 
   std::unique_ptr<common::GlyphFace> Open(const common::FontRequest& request) override {
-    CellFontRequest cell{request.height, request.width, request.weight, request.italic};
+    CellFontRequest cell{request.height, request.width, request.weight, false};
     int weight = request.weight == 0 ? 400 : request.weight;
-    CellFont font = FitCellFont(cell, [this, weight, &request](double size) {
-      return browser_.MeasureFace(weight, request.italic, size);
+    CellFont font = FitCellFont(cell, [this, weight](double size) {
+      return browser_.MeasureFace(weight, false, size);
     });
     return std::make_unique<PageFace>(browser_, font);
   }
@@ -86,16 +86,14 @@ bool IsBareName(const char* name) {
 WebPlatform::WebPlatform(std::unique_ptr<Browser> browser) : WebPlatform(browser.release()) {}
 
 WebPlatform::WebPlatform(Browser* browser)
-    : StandInPlatform(std::make_unique<PageGlyphs>(*browser), &ReadSoundFile),
+    : StandInPlatform(std::make_unique<PageGlyphs>(*browser), &ReadSoundFile, &web::DecodeWave,
+                      &web::ToMixerRate),
       ownedBrowser_(browser),
       browser_(*browser) {
   audio_ = std::make_unique<WebAudio>(browser_, Sound());
 }
 
-WebPlatform::~WebPlatform() {
-  audio_.reset();
-  ReleaseGdi();
-}
+WebPlatform::~WebPlatform() { audio_.reset(); }
 
 // The page address holds the keys of every section: the profile is made
 // for the section asked for, and read by GetPrivateProfileStringA's rules.
@@ -172,15 +170,6 @@ int WebPlatform::MessageBoxA(HWND, const char* text, const char* caption, UINT) 
   browser_.MessageBox(common::Utf8FromCp1252(caption != nullptr ? caption : "Error"),
                       common::Utf8FromCp1252(text != nullptr ? text : ""));
   return IDOK;
-}
-
-std::optional<common::DecodedWave> WebPlatform::DecodeWave(std::span<const std::uint8_t> bytes) {
-  return web::DecodeWave(bytes);
-}
-
-common::Samples WebPlatform::ToMixerRate(const common::DecodedWave& wave, std::size_t first,
-                                         std::size_t count) {
-  return web::ToMixerRate(wave, first, count);
 }
 
 }  // namespace platform::web

@@ -133,9 +133,6 @@ class WebPlatform final : public common::StandInPlatform {
   // The shared stand-in's hooks
   common::Surface* ClientSurface(HWND window) override;
   void Present(HWND window, const RECT& area) override;
-  std::optional<common::DecodedWave> DecodeWave(std::span<const std::uint8_t> bytes) override;
-  common::Samples ToMixerRate(const common::DecodedWave& wave, std::size_t first,
-                              std::size_t count) override;
 
   // web_window.cpp
   Window* FindWindow(HWND handle);

@@ -2,29 +2,16 @@
 
 #include <algorithm>
 
-#include "platform/sdl/sdl_cp1252.h"
+#include "platform/common/cp1252.h"
 #include "platform/web/web_keys.h"
 
 namespace platform::web {
 
 namespace {
 
-constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr WPARAM MK_RBUTTON = 0x0002;
 constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
-constexpr int VK_RBUTTON = 0x02;
-constexpr int VK_CAPITAL = 0x14;
-constexpr int VK_NUMLOCK = 0x90;
-constexpr int VK_LSHIFT = 0xA0;
-constexpr int VK_RSHIFT = 0xA1;
-constexpr int VK_LCONTROL = 0xA2;
-constexpr int VK_RCONTROL = 0xA3;
-constexpr int VK_LMENU = 0xA4;
-constexpr int VK_RMENU = 0xA5;
-// A key Windows has no virtual key for still types its character, as
-// VK_PACKET does for characters injected without a key.
-constexpr std::uint8_t VK_PACKET = 0xE7;
 
 bool Matches(const MSG& message, HWND window, UINT filterMin, UINT filterMax) {
   if (window != nullptr && message.hwnd != window) return false;
@@ -37,12 +24,11 @@ bool SameMessage(const MSG& a, const MSG& b) {
          a.lParam == b.lParam && a.time == b.time;
 }
 
-// WM_KEYDOWN's lParam: repeat count 1, the extended-key flag (bit 24), the
-// context code (bit 29, Alt held), the previous key state (bit 30) and the
-// transition state (bit 31, set on release).
-LPARAM KeyLParam(bool extended, bool altHeld, bool wasDown, bool released) {
+// WM_KEYDOWN's lParam: repeat count 1, the context code (bit 29, Alt held),
+// the previous key state (bit 30) and the transition state (bit 31, set on
+// release).  The extended-key flag (bit 24) is left clear: nothing reads it.
+LPARAM KeyLParam(bool altHeld, bool wasDown, bool released) {
   std::uint32_t bits = 1;
-  if (extended) bits |= 1u << 24;
   if (altHeld) bits |= 1u << 29;
   if (wasDown) bits |= 1u << 30;
   if (released) bits |= 1u << 31;
@@ -107,9 +93,9 @@ void MessageQueue::FollowModifiers(const PageEvent& event) {
   auto follow = [&](bool held, const char* left, const char* right, int generic, int leftVk,
                     int rightVk) {
     if (held || event.code == left || event.code == right) return;
-    keys_.down.reset(static_cast<std::size_t>(generic));
-    keys_.down.reset(static_cast<std::size_t>(leftVk));
-    keys_.down.reset(static_cast<std::size_t>(rightVk));
+    keys_.reset(static_cast<std::size_t>(generic));
+    keys_.reset(static_cast<std::size_t>(leftVk));
+    keys_.reset(static_cast<std::size_t>(rightVk));
   };
   follow(event.shift, "ShiftLeft", "ShiftRight", VK_SHIFT, VK_LSHIFT, VK_RSHIFT);
   follow(event.ctrl, "ControlLeft", "ControlRight", VK_CONTROL, VK_LCONTROL, VK_RCONTROL);
@@ -119,36 +105,33 @@ void MessageQueue::FollowModifiers(const PageEvent& event) {
 void MessageQueue::TranslateKey(HWND window, const PageEvent& event) {
   bool pressed = event.kind == PageEvent::Kind::KeyDown;
   FollowModifiers(event);
-  KeyPlace place = KeyPlaceOf(event.code, event.numLock, keys_.down[VK_CONTROL] || event.ctrl);
-  std::uint8_t virtualKey = place.virtualKey != 0 ? place.virtualKey : VK_PACKET;
+  KeyPlace place = KeyPlaceOf(event.code, event.numLock, keys_[VK_CONTROL] || event.ctrl);
+  std::uint8_t virtualKey = place.virtualKey;
 
   // A key-down's state includes the key itself; a release is reported with
   // the state before it (releasing Alt is still a system key).
-  bool altBefore = keys_.down[VK_MENU];
-  bool ctrlBefore = keys_.down[VK_CONTROL];
-  bool wasDown = keys_.down[virtualKey];
-  if (pressed && !event.repeat) keys_.toggled.flip(virtualKey);
-  keys_.down.set(virtualKey, pressed);
-  if (place.sided != 0) keys_.down.set(place.sided, pressed);
+  bool altBefore = keys_[VK_MENU];
+  bool ctrlBefore = keys_[VK_CONTROL];
+  bool wasDown = keys_[virtualKey];
+  keys_.set(virtualKey, pressed);
   if (place.sided != 0) {
-    keys_.down.set(VK_SHIFT, keys_.down[VK_LSHIFT] || keys_.down[VK_RSHIFT]);
-    keys_.down.set(VK_CONTROL, keys_.down[VK_LCONTROL] || keys_.down[VK_RCONTROL]);
-    keys_.down.set(VK_MENU, keys_.down[VK_LMENU] || keys_.down[VK_RMENU]);
+    keys_.set(place.sided, pressed);
+    keys_.set(VK_SHIFT, keys_[VK_LSHIFT] || keys_[VK_RSHIFT]);
+    keys_.set(VK_CONTROL, keys_[VK_LCONTROL] || keys_[VK_RCONTROL]);
+    keys_.set(VK_MENU, keys_[VK_LMENU] || keys_[VK_RMENU]);
   }
-  keys_.toggled.set(VK_CAPITAL, event.capsLock);
-  keys_.toggled.set(VK_NUMLOCK, event.numLock);
-  bool alt = pressed ? keys_.down[VK_MENU] : altBefore;
-  bool ctrl = pressed ? keys_.down[VK_CONTROL] : ctrlBefore;
+  bool alt = pressed ? keys_[VK_MENU] : altBefore;
+  bool ctrl = pressed ? keys_[VK_CONTROL] : ctrlBefore;
 
   // Alt without Ctrl, and F10, make system keys; Ctrl+Alt is AltGr and
   // makes ordinary ones.
   bool system = (alt && !ctrl) || virtualKey == VK_F10;
   UINT message = pressed ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
   Post(window, message, virtualKey,
-       KeyLParam(place.extended, alt, !pressed || event.repeat || wasDown, !pressed),
+       KeyLParam(alt, !pressed || event.repeat || wasDown, !pressed),
        static_cast<DWORD>(event.time));
   if (pressed && IsOneCharacter(event.key)) {
-    queue_.back().text = sdl::Cp1252FromUtf8(event.key);
+    queue_.back().text = common::Cp1252FromUtf8(event.key);
     queue_.back().textSuppressed = alt != ctrl;
   }
 }
@@ -158,8 +141,8 @@ void MessageQueue::TranslateMouse(HWND window, const PageEvent& event) {
   bool button = event.kind != Kind::MouseMove;
   // The program uses the right button only (the magnifier).
   if (button && event.button != 2) return;
-  if (button) keys_.down.set(VK_RBUTTON, event.kind == Kind::MouseDown);
-  WPARAM flags = (keys_.down[VK_RBUTTON] ? MK_RBUTTON : 0) | (event.shift ? MK_SHIFT : 0) |
+  if (button) keys_.set(VK_RBUTTON, event.kind == Kind::MouseDown);
+  WPARAM flags = (keys_[VK_RBUTTON] ? MK_RBUTTON : 0) | (event.shift ? MK_SHIFT : 0) |
                  (event.ctrl ? MK_CONTROL : 0);
   LPARAM point = PointLParam(event.x, event.y);
   auto time = static_cast<DWORD>(event.time);
@@ -177,7 +160,6 @@ void MessageQueue::TranslateMouse(HWND window, const PageEvent& event) {
     return;
   }
   Post(window, event.kind == Kind::MouseDown ? WM_RBUTTONDOWN : WM_RBUTTONUP, flags, point, time);
-  static_assert(WM_RBUTTONDOWN == WM_LBUTTONDOWN + 3);
 }
 
 void MessageQueue::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD time) {
@@ -241,7 +223,7 @@ bool MessageQueue::TranslateMessage(const MSG& message) {
   std::string characters;
   if (message.message == WM_KEYDOWN) {
     std::optional<char> control =
-        ControlCharacter(message.wParam, keys.down[VK_CONTROL], keys.down[VK_MENU]);
+        ControlCharacter(message.wParam, keys[VK_CONTROL], keys[VK_MENU]);
     if (control) {
       characters = *control;
     } else if (record != nullptr && !record->textSuppressed) {
@@ -260,9 +242,7 @@ bool MessageQueue::TranslateMessage(const MSG& message) {
 }
 
 SHORT MessageQueue::GetKeyState(int virtualKey) const {
-  auto key = static_cast<std::size_t>(virtualKey & 0xFF);
-  unsigned state = (takenKeys_.down[key] ? 0xFF80u : 0u) | (takenKeys_.toggled[key] ? 1u : 0u);
-  return static_cast<SHORT>(state);
+  return takenKeys_[static_cast<std::size_t>(virtualKey & 0xFF)] ? static_cast<SHORT>(0xFF80u) : 0;
 }
 
 void MessageQueue::RemoveWindow(HWND window) {
@@ -270,7 +250,7 @@ void MessageQueue::RemoveWindow(HWND window) {
 }
 
 void MessageQueue::ForgetHeldKeys() {
-  keys_.down.reset();
+  keys_.reset();
 }
 
 }  // namespace platform::web

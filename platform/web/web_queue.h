@@ -8,7 +8,9 @@
 // Windows' translation makes of the virtual key.  With Alt alone or Ctrl
 // alone held there is no character (Windows sends WM_SYSCHAR or control
 // codes there); with both it is AltGr's character and is kept.  Characters
-// outside Windows-1252 are dropped.
+// outside Windows-1252 are dropped.  GetKeyState answers whether a key was
+// down at the message taken last; the toggle bit is left clear: nothing
+// reads it.
 #pragma once
 
 #include <bitset>
@@ -22,11 +24,8 @@
 
 namespace platform::web {
 
-// Which keys are down (and which toggle keys are on) at a message.
-struct KeySnapshot {
-  std::bitset<256> down;
-  std::bitset<256> toggled;
-};
+// Which keys are down at a message, by virtual key.
+using KeySnapshot = std::bitset<256>;
 
 class MessageQueue {
  public:

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/sdl/sdl_cp1252.h"
+#include "platform/common/cp1252.h"
 
 namespace platform::web {
 
@@ -138,7 +138,7 @@ std::vector<std::pair<int, std::string>> ScreenText::TakeChangedRows() {
   for (std::size_t row = 0; row < changed_.size(); ++row) {
     if (!changed_[row]) continue;
     changed_[row] = false;
-    rows.emplace_back(static_cast<int>(row), sdl::Utf8FromCp1252(Row(static_cast<int>(row))));
+    rows.emplace_back(static_cast<int>(row), common::Utf8FromCp1252(Row(static_cast<int>(row))));
   }
   return rows;
 }

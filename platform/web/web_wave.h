@@ -1,5 +1,5 @@
 // The browser stand-in's WAV reader and rate conversion, for the shared
-// sound code (platform/common/wave.h): PCM images of 8 or 16 bits, mono or
+// sound code (platform/common/mci.h): PCM images of 8 or 16 bits, mono or
 // stereo, as the tone images and fones.DAT are.  A broken image is
 // nothing, never a crash: the program is then mute.
 #pragma once
@@ -10,7 +10,7 @@
 #include <span>
 
 #include "platform/common/mixer.h"
-#include "platform/common/wave.h"
+#include "platform/common/mci.h"
 
 namespace platform::web {
 

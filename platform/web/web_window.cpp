@@ -238,7 +238,7 @@ HDC WebPlatform::BeginPaint(HWND handle, PAINTSTRUCT& paint) {
     RECT erased = common::FillPixels(window->client, window->update,
                                      BrushColour(window->background, 0xFFFFFF));
     screenText_.Fill(erased);
-    Drawn(dc, erased);
+    Changed(dc, erased, false);
   }
   window->update = RECT{};
   window->erase = false;

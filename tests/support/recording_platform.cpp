@@ -314,12 +314,6 @@ bool RecordingPlatform::GetWindowRect(HWND, RECT& rect) {
   return window_.exists;
 }
 
-bool RecordingPlatform::GetClientRect(HWND, RECT& rect) {
-  rect = RECT{0, 0, window_.outer.right - window_.outer.left - 2 * frameWidth,
-              window_.outer.bottom - window_.outer.top - 2 * frameHeight - captionHeight};
-  return window_.exists;
-}
-
 HWND RecordingPlatform::GetActiveWindow() {
   return (isActiveWindow && window_.exists) ? window_.handle : nullptr;
 }
@@ -350,8 +344,8 @@ HDC RecordingPlatform::BeginPaint(HWND window, PAINTSTRUCT& paint) {
   HDC dc = GetDC(window);
   paint.hdc = dc;
   paint.fErase = window_.eraseRequested;
-  RECT client;
-  GetClientRect(window, client);
+  RECT client{0, 0, window_.outer.right - window_.outer.left - 2 * frameWidth,
+              window_.outer.bottom - window_.outer.top - 2 * frameHeight - captionHeight};
   paint.rcPaint = nextPaintRect.value_or(client);
   nextPaintRect.reset();
   if (window_.eraseRequested) shown_.clear();
@@ -630,8 +624,6 @@ void RecordingPlatform::Sleep(DWORD milliseconds) {
   Record("Sleep(" + std::to_string(milliseconds) + ")");
   now += milliseconds;
 }
-
-DWORD RecordingPlatform::GetTickCount() { return static_cast<DWORD>(now); }
 
 void RecordingPlatform::ExitProcess(UINT exitCode) {
   Record("ExitProcess(" + std::to_string(exitCode) + ")");

@@ -18,7 +18,9 @@ std::vector<std::uint8_t> Wave(std::uint16_t channels, std::uint32_t rate, std::
   auto put = [&bytes](std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
   };
-  auto tag = [&bytes](const char* text) { bytes.insert(bytes.end(), text, text + 4); };
+  auto tag = [&bytes](const char* text) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(text[i]));
+  };
   tag("RIFF");
   put(36 + static_cast<std::uint32_t>(data.size()) + riffExtra, 4);
   tag("WAVE");

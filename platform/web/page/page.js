@@ -59,8 +59,7 @@
   function keyEvent(kind, e) {
     return {
       kind, code: e.code, key: e.key, repeat: e.repeat,
-      shift: e.shiftKey, ctrl: e.ctrlKey, alt: e.altKey, meta: e.metaKey,
-      capsLock: e.getModifierState('CapsLock'), numLock: e.getModifierState('NumLock'),
+      shift: e.shiftKey, ctrl: e.ctrlKey, alt: e.altKey, numLock: e.getModifierState('NumLock'),
     };
   }
 
@@ -111,8 +110,7 @@
 
   // The buttons stand in for keys the browser or the system keep.
   function pressChord(code, key) {
-    const modifiers = { shift: false, ctrl: true, alt: true, meta: false, capsLock: false,
-                        numLock: false, repeat: false };
+    const modifiers = { shift: false, ctrl: true, alt: true, numLock: false, repeat: false };
     const down = (c, k, flags) => push(Object.assign({ kind: 'keydown', code: c, key: k }, flags));
     const up = (c, k, flags) => push(Object.assign({ kind: 'keyup', code: c, key: k }, flags));
     down('ControlLeft', 'Control', Object.assign({}, modifiers, { alt: false }));
