@@ -1,7 +1,9 @@
 // Arbitrary fones.DAT bytes through what reads them now: SDL_LoadWAV_RW
 // with the backend's conversion to 16-bit mono, then the MCI interpreter
 // playing the result.  An accepted file has a usable rate and plays whole
-// and by a range; a refused one is mute, never a crash.
+// and by a range; a refused one is mute, never a crash.  The browser
+// backend's own reader and rate conversion take the same bytes.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -11,6 +13,7 @@
 #include "fuzz/fuzz_support.h"
 #include "platform/common/mci.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/web/web_wave.h"
 
 namespace {
 
@@ -33,10 +36,28 @@ class TouchingOutput : public platform::common::MciOutput {
   long sum_ = 0;
 };
 
+// The browser backend's reader: a file it accepts has a rate it can play
+// and no more samples than its bytes hold; any range of them converts to
+// the mixer's rate at the length the rates give.
+void BrowserReader(std::span<const std::uint8_t> bytes) {
+  const std::optional<DecodedWave> wave = platform::web::DecodeWave(bytes);
+  if (!wave) return;
+  fuzz::Require(wave->rate >= 1000 && wave->rate <= 384000, "the browser reader's rate is usable");
+  fuzz::Require(wave->samples.size() <= bytes.size(), "no more samples than bytes");
+  const std::size_t frames = wave->samples.size();
+  const std::size_t first = frames / 3;
+  const std::size_t count = frames / 2;
+  const auto converted = platform::web::ToMixerRate(*wave, first, count);
+  const std::uint64_t expected =
+      std::min(count, frames - first) * std::uint64_t{platform::common::Mixer::kRate} / wave->rate;
+  fuzz::Require(converted->size() == expected, "a converted range has the length the rates give");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
+  BrowserReader(bytes);
   if (size >= 8) {
     const std::size_t imageSize = platform::common::RiffImageSize(data);
     fuzz::Require(imageSize == 0 || imageSize >= 8, "a RIFF image holds at least its header");

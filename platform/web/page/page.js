@@ -21,6 +21,7 @@
     exitCode: null,
     firstTextAt: null,       // performance.now() when text first reached the canvas
     started: false,
+    samplesPlayed: 0,        // handed to the audio output (not merely mixed)
     readyAt: {},             // performance.now() when each thing the start waits for was there
     failure: null,
     recording: window.miraboRecordSound === true ? { rate: 0, chunks: [] } : null,
@@ -319,6 +320,7 @@
     if (!audio.context || audio.context.state !== 'running') return;
     const chunk = new Float32Array(samples.length);
     for (let i = 0; i < samples.length; ++i) chunk[i] = samples[i] / 32768;
+    observed.samplesPlayed += samples.length;
     if (audio.node) {
       audio.node.port.postMessage(chunk, [chunk.buffer]);
     } else {
