@@ -67,6 +67,14 @@ class MciOutput {
   virtual void StopPlaying() = 0;
 };
 
+// The one open device.
+struct MciDevice {
+  std::string name;
+  DecodedWave wave;
+  bool inSamples = false;  // until set, MCI would count milliseconds
+  bool playing = false;
+};
+
 class MciInterpreter {
  public:
   // Reads the file an open command names; nothing when it cannot be found.
@@ -80,20 +88,13 @@ class MciInterpreter {
   bool IsOpen(std::string_view device) const;
 
  private:
-  struct Device {
-    std::string name;
-    DecodedWave wave;
-    bool inSamples = false;  // until set, MCI would count milliseconds
-    bool playing = false;
-  };
-
   MCIERROR Open(const std::vector<std::string_view>& words);
   MCIERROR Play(const std::vector<std::string_view>& words);
 
   FileReader reader_;
   WaveDecoder decoder_;
   MciOutput& output_;
-  std::optional<Device> device_;
+  std::optional<MciDevice> device_;
 };
 
 }  // namespace platform::common

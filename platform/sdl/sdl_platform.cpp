@@ -43,6 +43,8 @@ namespace platform::sdl {
 namespace {
 
 constexpr int IDOK = 1;
+constexpr Uint16 kBufferFrames = 882;
+constexpr Uint16 kDiskBufferFrames = 4410;
 
 // Files opened by bare name through MCI: the current directory, then the
 // program's own directory, then the installed data directory.
@@ -150,6 +152,47 @@ void SdlPlatform::ExitProcess(UINT exitCode) {
   __lsan_do_leak_check();
 #endif
   std::_Exit(static_cast<int>(exitCode));
+}
+
+// The device: signed 16-bit mono at the mixer's 44100 frames per second,
+// so that the file of SDL's disk driver (SDL_AUDIODRIVER=disk) is raw s16le
+// mono 44100 Hz.  Buffers are 20 ms (882 frames), short enough that a sound
+// starts with the call that asks for it.  The disk driver sleeps a whole
+// number of milliseconds per buffer and loses some 0.4 ms on each beside
+// it: with 20 ms buffers its file would fall 2% behind real time, so it
+// gets 100 ms buffers, with which it keeps pace (latency does not matter in
+// a file).  Without a device the mixer stays closed and the program mute.
+void SdlPlatform::OpenAudio() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+  const char* driver = SDL_GetCurrentAudioDriver();
+  bool disk = driver != nullptr && std::strcmp(driver, "disk") == 0;
+  SDL_AudioSpec wanted{};
+  wanted.freq = common::Mixer::kRate;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 1;
+  wanted.samples = disk ? kDiskBufferFrames : kBufferFrames;
+  wanted.callback = [](void* mixer, Uint8* stream, int length) {
+    static_cast<common::Mixer*>(mixer)->Render(reinterpret_cast<std::int16_t*>(stream),
+                                               static_cast<std::size_t>(length) / 2);
+  };
+  wanted.userdata = &Sound();
+  // No changes allowed: SDL converts to whatever the hardware wants, and
+  // the disk driver writes exactly this format.
+  audioDevice_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+  if (audioDevice_ == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return;
+  }
+  Sound().Open(wanted.samples);
+  SDL_PauseAudioDevice(audioDevice_, 0);
+}
+
+void SdlPlatform::CloseAudio() {
+  if (audioDevice_ == 0) return;
+  SDL_CloseAudioDevice(audioDevice_);
+  audioDevice_ = 0;
+  Sound().Close();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 // The program shows only its error box: every box has the error icon.

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "platform/common/profile.h"
-#include "tests/support/reset_modules.h"
+#include "runtime/module_state.h"
 
 namespace doubles {
 
@@ -671,11 +671,11 @@ int RecordingPlatform::MessageBoxA(HWND, const char* text, const char* caption, 
 
 PlatformFixture::PlatformFixture() {
   InstallPlatform(&os_);
-  ResetAllModules();
+  runtime::ResetModules();
 }
 
 PlatformFixture::~PlatformFixture() {
-  ResetAllModules();
+  runtime::ResetModules();
   InstallPlatform(nullptr);
 }
 

@@ -7,6 +7,7 @@
 
 #include "console/braille.h"
 #include "console/console_window.h"
+#include "console/key_queue.h"
 #include "console/keyboard.h"
 #include "tests/support/recording_platform.h"
 
