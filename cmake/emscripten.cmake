@@ -15,3 +15,10 @@ set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodej
 # error travels as one); emscripten's default only aborts on a throw.
 set(CMAKE_CXX_FLAGS_INIT "-fexceptions")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fexceptions")
+
+# Whole archives (the layer checks of cmake/layers.cmake link each layer
+# whole): wasm-ld takes the flags GNU ld does; CMake knows no such feature
+# for this platform by itself.
+set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE
+    "LINKER:--whole-archive" "<LINK_ITEM>" "LINKER:--no-whole-archive")
+set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE_SUPPORTED TRUE)

@@ -15,7 +15,7 @@
 #include "game/program.h"
 #include "platform/web/web_platform.h"
 #include "tests/support/recording_platform.h"
-#include "tests/support/reset_modules.h"
+#include "runtime/module_state.h"
 
 namespace {
 
@@ -164,10 +164,10 @@ class WebPlatformGame : public ::testing::Test {
     page = owned.get();
     backend = std::make_unique<web::WebPlatform>(std::move(owned));
     InstallPlatform(backend.get());
-    doubles::ResetAllModules();
+    runtime::ResetModules();
   }
   void TearDown() override {
-    doubles::ResetAllModules();
+    runtime::ResetModules();
     InstallPlatform(nullptr);
     backend.reset();
     std::filesystem::current_path(previous_);
