@@ -38,7 +38,7 @@ class Browser {
   virtual void SetScreenLine(int row, const std::string& utf8) = 0;
 
   // --- Glyphs of the page's font
-  virtual FaceMetrics MeasureFace(int weight, bool italic, double size) = 0;
+  virtual FaceMetrics MeasureFace(int weight, double size) = 0;
   // The coverage (0 background .. 255 ink) of one character in a cell of
   // `font`'s size, baseline at its ascent; `out` holds cellWidth * cellHeight.
   virtual void DrawGlyph(const CellFont& font, char32_t character, std::uint8_t* out) = 0;

@@ -58,16 +58,16 @@ EM_JS(void, mirabo_set_screen_line, (int row, const char* text), {
   Module.page.setScreenLine(row, UTF8ToString(text));
 });
 
-EM_JS(void, mirabo_measure_face, (int weight, int italic, double size, double* out), {
-  const metrics = Module.page.measureFont(weight, italic !== 0, size);
+EM_JS(void, mirabo_measure_face, (int weight, double size, double* out), {
+  const metrics = Module.page.measureFont(weight, size);
   HEAPF64[out >> 3] = metrics.ascent;
   HEAPF64[(out >> 3) + 1] = metrics.descent;
   HEAPF64[(out >> 3) + 2] = metrics.advance;
 });
 
-EM_JS(void, mirabo_draw_glyph, (int weight, int italic, double size, double scaleX, int width,
+EM_JS(void, mirabo_draw_glyph, (int weight, double size, double scaleX, int width,
                                 int height, int baseline, int character, unsigned char* out), {
-  Module.page.drawGlyph(weight, italic !== 0, size, scaleX, width, height, baseline, character,
+  Module.page.drawGlyph(weight, size, scaleX, width, height, baseline, character,
                         HEAPU8.subarray(out, out + width * height));
 });
 
@@ -150,14 +150,14 @@ class PageBrowser final : public platform::web::Browser {
     mirabo_set_screen_line(row, utf8.c_str());
   }
 
-  platform::web::FaceMetrics MeasureFace(int weight, bool italic, double size) override {
+  platform::web::FaceMetrics MeasureFace(int weight, double size) override {
     double out[3] = {};
-    mirabo_measure_face(weight, italic ? 1 : 0, size, out);
+    mirabo_measure_face(weight, size, out);
     return platform::web::FaceMetrics{out[0], out[1], out[2]};
   }
   void DrawGlyph(const platform::web::CellFont& font, char32_t character,
                  std::uint8_t* out) override {
-    mirabo_draw_glyph(font.weight, font.italic ? 1 : 0, font.size, font.scaleX, font.cellWidth,
+    mirabo_draw_glyph(font.weight, font.size, font.scaleX, font.cellWidth,
                       font.cellHeight, font.ascent, static_cast<int>(character), out);
   }
 

@@ -21,7 +21,6 @@ int LineHeight(const FaceMetrics& metrics) {
 CellFont FitCellFont(const CellFontRequest& request, const MeasureFace& measure) {
   CellFont font;
   font.weight = request.weight == 0 ? 400 : request.weight;
-  font.italic = request.italic;
   int height = request.height == 0 ? kDefaultHeight : std::clamp(request.height, -kLargest, kLargest);
 
   if (height > 0) {

@@ -22,7 +22,6 @@ struct CellFontRequest {
   int height = 0;  // > 0 cell height, < 0 character height, 0 default, as in LOGFONT
   int width = 0;   // average character width; 0: the face's own for that height
   int weight = 400;
-  bool italic = false;
 };
 
 struct CellFont {
@@ -33,7 +32,6 @@ struct CellFont {
   int ascent = 0;  // the baseline, from the top of the cell
   int internalLeading = 0;
   int weight = 400;
-  bool italic = false;
 };
 
 // A positive height is the whole cell, internal leading included: the

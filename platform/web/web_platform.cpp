@@ -55,10 +55,10 @@ class PageGlyphs final : public common::GlyphSource {
   explicit PageGlyphs(Browser& browser) : browser_(browser) {}
 
   std::unique_ptr<common::GlyphFace> Open(const common::FontRequest& request) override {
-    CellFontRequest cell{request.height, request.width, request.weight, false};
+    CellFontRequest cell{request.height, request.width, request.weight};
     int weight = request.weight == 0 ? 400 : request.weight;
     CellFont font = FitCellFont(cell, [this, weight](double size) {
-      return browser_.MeasureFace(weight, false, size);
+      return browser_.MeasureFace(weight, size);
     });
     return std::make_unique<PageFace>(browser_, font);
   }

@@ -102,7 +102,7 @@ class FakePage final : public web::Browser {
     lineHistory.push_back(utf8);
   }
 
-  web::FaceMetrics MeasureFace(int, bool, double size) override {
+  web::FaceMetrics MeasureFace(int, double size) override {
     return web::FaceMetrics{0.928 * size, 0.236 * size, 0.602 * size};
   }
   // Ink in the middle third of the cell, whatever the character.

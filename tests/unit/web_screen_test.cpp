@@ -69,7 +69,7 @@ TEST(WebScreenText, AnotherCellSizeStartsAFreshGridAndControlBytesShowAsBlanks) 
 FaceMetrics Dejavu(double size) { return FaceMetrics{0.928 * size, 0.236 * size, 0.602 * size}; }
 
 TEST(WebFonts, APositiveHeightIsTheCellAndTheWidthScalesTheGlyphs) {
-  auto font = FitCellFont(CellFontRequest{kHeight, kWidth, 700, false}, Dejavu);
+  auto font = FitCellFont(CellFontRequest{kHeight, kWidth, 700}, Dejavu);
   EXPECT_EQ(font.cellHeight, kHeight);
   EXPECT_EQ(font.cellWidth, kWidth);
   // The largest quarter-pixel size whose line fits.
@@ -82,7 +82,7 @@ TEST(WebFonts, APositiveHeightIsTheCellAndTheWidthScalesTheGlyphs) {
 }
 
 TEST(WebFonts, ANegativeHeightIsTheCharactersAndNoWidthIsTheFacesOwn) {
-  auto font = FitCellFont(CellFontRequest{-20, 0, 0, false}, Dejavu);
+  auto font = FitCellFont(CellFontRequest{-20, 0, 0}, Dejavu);
   EXPECT_EQ(font.size, 20);
   EXPECT_EQ(font.cellHeight, 24);  // ceil(23.28)
   EXPECT_EQ(font.cellWidth, 12);   // round(12.04)
@@ -91,10 +91,10 @@ TEST(WebFonts, ANegativeHeightIsTheCharactersAndNoWidthIsTheFacesOwn) {
 }
 
 TEST(WebFonts, AbsurdSizesAreBounded) {
-  auto huge = FitCellFont(CellFontRequest{100000, 100000, 400, false}, Dejavu);
+  auto huge = FitCellFont(CellFontRequest{100000, 100000, 400}, Dejavu);
   EXPECT_EQ(huge.cellHeight, 512);
   EXPECT_EQ(huge.cellWidth, 512);
-  auto tiny = FitCellFont(CellFontRequest{1, 1, 400, false}, Dejavu);
+  auto tiny = FitCellFont(CellFontRequest{1, 1, 400}, Dejavu);
   EXPECT_EQ(tiny.cellHeight, 1);
   EXPECT_GT(tiny.size, 0);
 }

@@ -213,8 +213,8 @@
   // The program picks the size and the horizontal scale (web_fonts.cpp); the
   // page measures the face and draws single characters white on black, so
   // that the red channel is the coverage.
-  function fontSpec(weight, italic, size) {
-    return (italic ? 'italic ' : '') + (weight >= 600 ? 'bold ' : '') + size + 'px "' + FONT_FAMILY + '"';
+  function fontSpec(weight, size) {
+    return (weight >= 600 ? 'bold ' : '') + size + 'px "' + FONT_FAMILY + '"';
   }
   let glyphCanvas = null;
   let glyphContext = null;
@@ -231,20 +231,20 @@
     return glyphContext;
   }
   // Ascent, descent and advance of '0' at `size` pixels.
-  function measureFont(weight, italic, size) {
+  function measureFont(weight, size) {
     const context = glyphSurface(1, 1);
-    context.font = fontSpec(weight, italic, size);
+    context.font = fontSpec(weight, size);
     const metrics = context.measureText('0');
     return { ascent: metrics.fontBoundingBoxAscent, descent: metrics.fontBoundingBoxDescent,
              advance: metrics.width };
   }
   // Coverage of one character in a cell; `out` is width x height bytes.
-  function drawGlyph(weight, italic, size, scaleX, width, height, baseline, codePoint, out) {
+  function drawGlyph(weight, size, scaleX, width, height, baseline, codePoint, out) {
     const context = glyphSurface(width, height);
     context.setTransform(1, 0, 0, 1, 0, 0);
     context.fillStyle = '#000';
     context.fillRect(0, 0, width, height);
-    context.font = fontSpec(weight, italic, size);
+    context.font = fontSpec(weight, size);
     context.fillStyle = '#fff';
     context.textBaseline = 'alphabetic';
     const character = String.fromCodePoint(codePoint);
@@ -384,9 +384,9 @@
 
   // --- Start: the font and the voice first -------------------------------------------
   function loadFonts() {
-    return Promise.all([document.fonts.load(fontSpec(400, false, 16)),
-                        document.fonts.load(fontSpec(700, false, 16))]).then(() => {
-      if (!document.fonts.check(fontSpec(400, false, 16))) throw new Error('font not loaded');
+    return Promise.all([document.fonts.load(fontSpec(400, 16)),
+                        document.fonts.load(fontSpec(700, 16))]).then(() => {
+      if (!document.fonts.check(fontSpec(400, 16))) throw new Error('font not loaded');
     });
   }
 
