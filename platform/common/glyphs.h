@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +18,7 @@ struct FontRequest {
   int weight = 400;
   std::string face;  // "monospace" for the stock fonts
 
+  // Not a defaulted <=>: the browser build's std::string has none.
   auto Key() const { return std::tie(height, width, weight, face); }
   bool operator<(const FontRequest& other) const { return Key() < other.Key(); }
 };

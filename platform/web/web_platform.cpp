@@ -13,7 +13,6 @@
 #include "platform/common/cp1252.h"
 #include "platform/common/profile.h"
 #include "platform/web/web_fonts.h"
-#include "platform/web/web_wave.h"
 
 namespace platform::web {
 
@@ -86,8 +85,7 @@ bool IsBareName(const char* name) {
 WebPlatform::WebPlatform(std::unique_ptr<Browser> browser) : WebPlatform(browser.release()) {}
 
 WebPlatform::WebPlatform(Browser* browser)
-    : StandInPlatform(std::make_unique<PageGlyphs>(*browser), &ReadSoundFile, &web::DecodeWave,
-                      &web::ToMixerRate),
+    : StandInPlatform(std::make_unique<PageGlyphs>(*browser), &ReadSoundFile),
       ownedBrowser_(browser),
       browser_(*browser) {
   audio_ = std::make_unique<WebAudio>(browser_, Sound());

@@ -19,8 +19,8 @@
 //      (web_screen_text.h).
 //  [x] GDI, caret and sound as the shared stand-in does them
 //      (platform/common/stand_in.h), with glyphs drawn by the page from its
-//      font (web_fonts.h), the mixer played through the page
-//      (web_audio.h) and WAV images read here (web_wave.h).
+//      font (web_fonts.h) and the mixer played through the page
+//      (web_audio.h).
 //  [x] Sleep and WaitMessage give the page its thread back while they wait.
 //  [x] MIRABO.INI from the page address; fones.DAT fetched with the page.
 //  [x] The message box as a dialog of the page, waited for.
