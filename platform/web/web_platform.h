@@ -8,9 +8,8 @@
 //      client area is a 32-bit pixel surface shown on the page's canvas when
 //      a drawing ends.  No frame: the canvas is the client area.
 //  [x] SW_SHOWMAXIMIZED as the largest size the window's track sizes allow
-//      on the screen; the title as the page's title; the Close item of the
-//      system menu (kept; the page's "close" button stays usable);
-//      DefWindowProcA's Alt+F4 and WM_CLOSE.
+//      on the screen; the title as the page's title; DefWindowProcA's
+//      Alt+F4 and WM_CLOSE.
 //  [x] The keyboard by place (KeyboardEvent.code) and character
 //      (KeyboardEvent.key) as Windows' messages, in Windows' order, with
 //      GetKeyState as of each message (web_queue.h); the right mouse button
@@ -56,7 +55,6 @@ struct Window {
   bool erase = false;
   bool focused = false;
   bool destroying = false;
-  bool closeItemEnabled = true;
   POINT minimumClient;  // from WM_GETMINMAXINFO's track sizes
   POINT maximumClient;
 };
@@ -79,9 +77,6 @@ class WebPlatform final : public common::StandInPlatform {
 
   // --- Window class, window and painting (web_window.cpp)
   ATOM RegisterClassA(const WNDCLASSA& windowClass) override;
-  HINSTANCE GetModuleHandleA(const char* moduleName) override;
-  HICON LoadIconA(HINSTANCE instance, int resourceId) override;
-  HCURSOR LoadCursorA(HINSTANCE instance, int resourceId) override;
   HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                        int x, int y, int width, int height, HWND parent, HMENU menu,
                        HINSTANCE instance, void* param) override;
@@ -91,8 +86,6 @@ class WebPlatform final : public common::StandInPlatform {
   LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR newLong) override;
   bool SetWindowTextA(HWND window, const char* text) override;
-  HMENU GetSystemMenu(HWND window, bool revert) override;
-  bool EnableMenuItem(HMENU menu, UINT item, UINT enable) override;
   bool GetWindowRect(HWND window, RECT& rect) override;
   HWND GetActiveWindow() override;
   int GetSystemMetrics(int index) override;

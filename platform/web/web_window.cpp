@@ -12,8 +12,6 @@ namespace platform::web {
 
 namespace {
 
-constexpr UINT MF_GRAYED = 0x0001;
-constexpr UINT MF_DISABLED = 0x0002;
 constexpr LPARAM kAltHeldBit = LPARAM{1} << 29;
 
 bool SameName(const std::string& a, const char* b) {
@@ -38,18 +36,6 @@ ATOM WebPlatform::RegisterClassA(const WNDCLASSA& windowClass) {
   class_ = WindowClass{windowClass.lpszClassName, windowClass.lpfnWndProc,
                        windowClass.hbrBackground};
   return 0xC001;
-}
-
-HINSTANCE WebPlatform::GetModuleHandleA(const char*) {
-  return reinterpret_cast<HINSTANCE>(std::uintptr_t{0x400000});
-}
-
-HICON WebPlatform::LoadIconA(HINSTANCE, int resourceId) {
-  return reinterpret_cast<HICON>(static_cast<std::uintptr_t>(resourceId));
-}
-
-HCURSOR WebPlatform::LoadCursorA(HINSTANCE, int resourceId) {
-  return reinterpret_cast<HCURSOR>(static_cast<std::uintptr_t>(resourceId));
 }
 
 HWND WebPlatform::CreateWindowExA(DWORD, const char* className, const char* windowName, DWORD,
@@ -173,17 +159,6 @@ bool WebPlatform::SetWindowTextA(HWND handle, const char* text) {
 
 // The system menu is the window itself; the only item the program touches
 // is Close, whose state is kept on the window.
-HMENU WebPlatform::GetSystemMenu(HWND handle, bool) {
-  return FindWindow(handle) != nullptr ? reinterpret_cast<HMENU>(handle) : nullptr;
-}
-
-bool WebPlatform::EnableMenuItem(HMENU menu, UINT item, UINT enable) {
-  Window* window = FindWindow(reinterpret_cast<HWND>(menu));
-  if (window == nullptr || item != SC_CLOSE) return false;
-  window->closeItemEnabled = (enable & (MF_GRAYED | MF_DISABLED)) == 0;
-  return true;
-}
-
 // The canvas sits at the top left of the page's screen, as far as the
 // program can tell.
 bool WebPlatform::GetWindowRect(HWND handle, RECT& rect) {
