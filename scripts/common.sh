@@ -20,6 +20,13 @@ PLAY_PACKAGES=(
   libespeak-ng-dev espeak-ng-data espeak-ng
 )
 
+# What building the page adds (scripts/web): Debian's emscripten, which
+# ships its system libraries already built; the Linux build makes the voice.
+WEB_PACKAGES=(
+  "${PLAY_PACKAGES[@]}"
+  emscripten
+)
+
 # What testing adds: the Windows cross compilers, Wine, and the tools that
 # drive and look at a real window.
 # shellcheck disable=SC2034  # used by scripts/test
@@ -30,6 +37,7 @@ TEST_PACKAGES=(
   xvfb xdotool openbox imagemagick x11-utils
   sox
   tesseract-ocr tesseract-ocr-por
+  emscripten chromium nodejs
 )
 
 # What scripts/bench adds: the Windows build whose size it reports, the
@@ -79,6 +87,20 @@ ensure_packages() {
   fi
   as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# The browser tests' own tools: npm (a package of its own with Debian's
+# nodejs, part of NodeSource's) and playwright-core from the npm registry,
+# as package-lock.json pins it, in tests/web/node_modules.  No browser is
+# downloaded: the tests drive Debian's chromium.
+ensure_web_test_tools() {
+  command -v npm >/dev/null 2>&1 || ensure_packages npm
+  local web="$ROOT/tests/web"
+  if [ ! -f "$web/node_modules/.package-lock.json" ] ||
+     [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
+    echo "== npm ci in tests/web"
+    (cd "$web" && npm ci --no-audit --no-fund) || die "npm could not install the browser tests' tools"
+  fi
 }
 
 # Configures a preset the first time (later builds reconfigure by themselves

@@ -3,10 +3,10 @@
 #pragma once
 
 #include <array>
-#include <compare>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "platform/common/pixels.h"
 
@@ -18,7 +18,9 @@ struct FontRequest {
   int weight = 400;
   std::string face;  // "monospace" for the stock fonts
 
-  auto operator<=>(const FontRequest&) const = default;
+  // Not a defaulted <=>: the browser build's std::string has none.
+  auto Key() const { return std::tie(height, width, weight, face); }
+  bool operator<(const FontRequest& other) const { return Key() < other.Key(); }
 };
 
 // GetTextMetricsA's answer for a font: every character fills one cell.

@@ -8,8 +8,10 @@ namespace platform::common {
 namespace {
 
 bool Same(std::string_view a, std::string_view b) {
+  // Not std::ranges::equal: the browser build's libc++ lacks it.
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return std::ranges::equal(a, b, {}, lower, lower);
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::vector<std::string_view> Split(std::string_view text) {

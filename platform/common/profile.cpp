@@ -16,8 +16,10 @@ std::string_view Trim(std::string_view text) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
+  // Not std::ranges::equal: the browser build's libc++ lacks it.
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return std::ranges::equal(a, b, {}, lower, lower);
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // Finds the value of key in section.  Only the first section of that name
