@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <array>
 
-#include "console/keyboard.h"
+#include "console/key_queue.h"
+#include "console/message_pump.h"
+#include "console/tone.h"
 #include "platform/platform.h"
+#include "runtime/module_state.h"
 
 namespace console {
 
@@ -112,7 +115,7 @@ static_assert(std::find(BrailleTable.begin(), BrailleTable.end(), NoCharacter) =
               "NoCharacter must not be a character the table can produce");
 static_assert(BrailleTable[40] == CapitalSign && BrailleTable[60] == NumberSign);
 
-ChordState chord;
+runtime::ModuleState<ChordState> chord;
 
 std::uint8_t ChordBit(std::uint8_t virtualKey) {
   for (const ChordKey& key : ChordKeys) {
@@ -129,11 +132,40 @@ void ClearSigns() {
 
 bool IsLetterKey(std::uint8_t virtualKey) { return virtualKey >= 'A' && virtualKey <= 'Z'; }
 
+// Signal frequencies and the length of each note.
+constexpr std::uint16_t ModeOffSignal = 100;
+constexpr std::uint16_t ModeOnSignal = 800;
+constexpr std::uint16_t ChordOnlySignal = 1600;
+constexpr std::uint16_t WithSignsSignal = 400;
+constexpr std::uint16_t SignalLength = 200;
+
+void Signal(std::uint16_t frequency) {
+  PlayTone(frequency);
+  Delay(SignalLength);
+  StopTone();
+}
+
 }  // namespace
 
 ChordState& Chord() { return chord; }
 
-void ClearChordState() { chord = ChordState{}; }
+void SetBrailleMode(int mode) {
+  if (mode > 2) mode = 1;
+  if (mode == 0) {
+    ClearChordState();
+    if (BrailleMode() != 0) Signal(ModeOffSignal);
+    // The signal's Delay serves keys while braille entry is still on; a
+    // chord key pressed then would otherwise stay in the chord, and with it
+    // held, no chord would complete once braille entry is back on.
+    ClearChordState();
+  } else if (mode > 0) {
+    Signal(ModeOnSignal);
+    Signal(mode == 1 ? ChordOnlySignal : WithSignsSignal);
+  }
+  BrailleMode() = mode;
+}
+
+void ClearChordState() { static_cast<ChordState&>(chord) = ChordState{}; }
 
 bool ChordKeyDown(std::uint8_t virtualKey) {
   // Auto-repeat only sets the same bit again.

@@ -1,4 +1,5 @@
-// Six-key braille chord entry on F D S J K L and the space bar.
+// Six-key braille chord entry on F D S J K L and the space bar, and the
+// switch between braille modes with its signals.
 #pragma once
 
 #include <cstdint>
@@ -21,5 +22,8 @@ bool ChordKeyUp(std::uint8_t virtualKey);
 // character; answers 0xFE when the chord was a sign and types nothing.
 std::uint8_t ApplyBrailleSigns(std::uint8_t character);
 void ClearChordState();
+
+// Sets BrailleMode (3 and above are 1) and sounds the new mode's signal.
+void SetBrailleMode(int mode);
 
 }  // namespace console

@@ -2,9 +2,11 @@
 
 #include <string>
 
-#include "console/keyboard.h"
+#include "console/key_queue.h"
 #include "console/magnifier.h"
-#include "console/screen_buffer.h"
+#include "console/screen_state.h"
+#include "runtime/convert_integer.h"
+#include "runtime/module_state.h"
 
 namespace console {
 
@@ -13,7 +15,10 @@ using platform::Os;
 
 namespace {
 
-ConsoleConfig config;
+using runtime::ConvertedInteger;
+using runtime::ConvertInteger;
+
+runtime::ModuleState<ConsoleConfig> config;
 
 constexpr DWORD ValueBufferSize = 80;
 // Only the first character of AMPLIF counts.

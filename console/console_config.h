@@ -27,14 +27,4 @@ ConsoleConfig& Config();
 // mode, the braille mode, the magnifier factor, the font and the placement.
 void ReadConsoleConfig();
 
-// The one text-to-integer conversion: decimal with an optional sign, or
-// hexadecimal after $, x, X or 0x.  errorPosition is 0 on success, else the
-// 1-based position of the byte where the conversion stopped.
-struct ConvertedInteger {
-  std::int32_t value = 0;
-  int errorPosition = 0;
-};
-ConvertedInteger ConvertInteger(const char* text, int length);
-ConvertedInteger ConvertInteger(const char* text);
-
 }  // namespace console

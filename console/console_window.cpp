@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "console/braille.h"
+#include "console/caret.h"
 #include "console/console_config.h"
+#include "console/key_queue.h"
 #include "console/keyboard.h"
 #include "console/magnifier.h"
 #include "console/screen_buffer.h"
 #include "console/text_device.h"
+#include "console/window_creation.h"
+#include "console/window_state.h"
+#include "runtime/module_state.h"
 #include "runtime/program_end.h"
 
 namespace console {
@@ -21,10 +25,13 @@ using platform::WPARAM;
 
 namespace {
 
-WindowState window;
+WindowState& window = Window();
 
-// The exit procedure that was installed before ConsoleExit.
-runtime::ExitProcedure savedExitProc = nullptr;
+struct ConsoleWindowState {
+  // The exit procedure that was installed before ConsoleExit.
+  runtime::ExitProcedure savedExitProc = nullptr;
+};
+runtime::ModuleState<ConsoleWindowState> state;
 
 constexpr std::size_t TitleSize = sizeof(WindowState::WindowTitle);
 static_assert(TitleSize == 80);
@@ -45,8 +52,6 @@ void HandWindowToSystem() {
 }
 
 }  // namespace
-
-WindowState& Window() { return window; }
 
 void StartConsole() {
   window.WindowHandle = nullptr;
@@ -74,42 +79,11 @@ void StartConsole() {
   Os().GetModuleFileNameA(window.Instance, window.WindowTitle, TitleSize);
   window.WindowTitle[TitleSize - 1] = '\0';
 
-  savedExitProc = runtime::ExitProc;
-  runtime::ExitProc = &ConsoleExit;
+  state.savedExitProc = runtime::ProgramEnd().ExitProc;
+  runtime::ProgramEnd().ExitProc = &ConsoleExit;
 
   auto& table = Screen().ColourTable;
   for (std::size_t i = 0; i < table.size(); ++i) table[i] = static_cast<std::uint8_t>(i);
-}
-
-void EnsureWindow() {
-  if (window.WindowCreated) return;
-  ReadConsoleConfig();
-
-  platform::TEXTMETRICA metrics;
-  platform::HDC screenContext = Os().GetDC(nullptr);
-  platform::HFONT font = Config().ConsoleFont;
-  platform::HGDIOBJ previous = font ? Os().SelectObject(screenContext, font) : nullptr;
-  Os().GetTextMetricsA(screenContext, metrics);
-  if (font) Os().SelectObject(screenContext, previous);
-  Os().ReleaseDC(nullptr, screenContext);
-
-  // 80 cells across whatever ScreenColumns says: the window is sized for
-  // the text screen the program was written for.
-  window.WindowSize.width =
-      2 * Os().GetSystemMetrics(platform::SM_CXFRAME) + 80 * metrics.tmAveCharWidth;
-  window.WindowSize.height = 2 * Os().GetSystemMetrics(platform::SM_CYFRAME) +
-                             (metrics.tmHeight + metrics.tmExternalLeading) * ScreenRows +
-                             Os().GetSystemMetrics(platform::SM_CYCAPTION);
-  Screen().TextOffset = metrics.tmOverhang;
-
-  window.WindowHandle = Os().CreateWindowExA(
-      0, WindowClassName, window.WindowTitle, window.WindowStyle, window.WindowOrigin.x,
-      window.WindowOrigin.y, window.WindowSize.width, window.WindowSize.height, nullptr, nullptr,
-      window.Instance, nullptr);
-  Os().ShowWindow(window.WindowHandle,
-                  Config().StartMaximized ? platform::SW_SHOWMAXIMIZED : platform::SW_SHOW);
-  Os().UpdateWindow(window.WindowHandle);
-  SetBrailleMode(BrailleMode());
 }
 
 LRESULT ConsoleWindowProc(platform::HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -244,31 +218,14 @@ void OnClose() {
   runtime::Halt();
 }
 
-void AbortProgram() {
-  if (window.HasFocus && window.WaitingForKey) CaretOff();
-  runtime::EndProgram(255);
-}
-
 void ConsoleExit() {
-  runtime::ExitProc = savedExitProc;
-  if (!window.WindowCreated || runtime::ErrorAddressSet) return;
+  runtime::ProgramEnd().ExitProc = state.savedExitProc;
+  if (!window.WindowCreated || runtime::ProgramEnd().ErrorAddressSet) return;
   Os().SetWindowTextA(window.WindowHandle, FinishedTitle);
   Os().EnableMenuItem(Os().GetSystemMenu(window.WindowHandle, false), platform::SC_CLOSE,
                       platform::MF_BYCOMMAND | platform::MF_ENABLED);
   window.BreakKeyEnabled = false;
   HandWindowToSystem();
-}
-
-void ResetConsole() {
-  window = WindowState{};
-  savedExitProc = nullptr;
-  Screen() = ScreenState{};
-  Config() = ConsoleConfig{};
-  ResetKeyboard();
-  ClearChordState();
-  Magnifier() = MagnifierState{};
-  StandardInput() = TextFileRecord{};
-  StandardOutput() = TextFileRecord{};
 }
 
 }  // namespace console

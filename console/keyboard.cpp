@@ -1,19 +1,20 @@
-// The key queue, key translation, the message pump, waits and the braille
-// mode switch.
+// Key translation into the key queue, and the reads from it.
 #include "console/keyboard.h"
 
 #include <array>
 
 #include "console/braille.h"
-#include "console/console_window.h"
-#include "console/screen_buffer.h"
-#include "console/tone.h"
+#include "console/caret.h"
+#include "console/key_queue.h"
+#include "console/message_pump.h"
+#include "console/window_creation.h"
+#include "console/window_state.h"
 
 namespace console {
 
 namespace {
 
-using platform::Os;
+using namespace platform;
 
 struct FunctionKey {
   std::uint16_t virtualKey;
@@ -28,28 +29,29 @@ constexpr std::uint8_t ShiftInsertCode = 0xFE;
 // The second byte of the extended key each key produces.  Searched from the
 // top; the first match wins.
 constexpr std::array<FunctionKey, 22> FunctionKeyTable = {{
-    {0x70, 0x3B, 0x5E},           // F1
-    {0x71, 0x3C, 0x5F},           // F2
-    {0x72, 0x3D, 0x60},           // F3
-    {0x73, 0x3E, 0x61},           // F4
-    {0x74, 0x3F, 0x62},           // F5
-    {0x75, 0x40, 0x63},           // F6
-    {0x76, 0x41, 0x64},           // F7
-    {0x77, 0x42, 0x65},           // F8
-    {0x78, 0x43, 0x66},           // F9
-    {0x79, 0x44, 0x67},           // F10
-    {0x7A, 0x45, 0x68},           // F11
-    {0x7B, 0x46, 0x69},           // F12
-    {0x2D, 0x52, ShiftRuleMark},  // Insert; Shift+Insert gives 0xFE
-    {0x2E, 0x53, 0x53},           // Delete; Ctrl changes nothing
-    {0x24, 0x47, 0x77},           // Home
-    {0x23, 0x4F, 0x75},           // End
-    {0x21, 0x49, 0x84},           // Page Up
-    {0x22, 0x51, 0x76},           // Page Down
-    {0x26, 0x48, 0x71},           // Up
-    {0x28, 0x50, 0x72},           // Down
-    {0x25, 0x4B, 0x73},           // Left
-    {0x27, 0x4D, 0x74},           // Right
+    //  key, code, code with Ctrl
+    {VK_F1, 0x3B, 0x5E},
+    {VK_F2, 0x3C, 0x5F},
+    {VK_F3, 0x3D, 0x60},
+    {VK_F4, 0x3E, 0x61},
+    {VK_F5, 0x3F, 0x62},
+    {VK_F6, 0x40, 0x63},
+    {VK_F7, 0x41, 0x64},
+    {VK_F8, 0x42, 0x65},
+    {VK_F9, 0x43, 0x66},
+    {VK_F10, 0x44, 0x67},
+    {VK_F11, 0x45, 0x68},
+    {VK_F12, 0x46, 0x69},
+    {VK_INSERT, 0x52, ShiftRuleMark},  // Shift+Insert gives 0xFE
+    {VK_DELETE, 0x53, 0x53},  // Ctrl changes nothing
+    {VK_HOME, 0x47, 0x77},
+    {VK_END, 0x4F, 0x75},
+    {VK_PRIOR, 0x49, 0x84},
+    {VK_NEXT, 0x51, 0x76},
+    {VK_UP, 0x48, 0x71},
+    {VK_DOWN, 0x50, 0x72},
+    {VK_LEFT, 0x4B, 0x73},
+    {VK_RIGHT, 0x4D, 0x74},
 }};
 static_assert(FunctionKeyTable.size() == 22);
 
@@ -72,15 +74,7 @@ constexpr std::uint8_t CarriageReturn = 13;
 constexpr std::uint8_t LineFeed = 10;
 constexpr std::uint8_t CtrlBackspace = 127;
 
-// Signal frequencies and the length of each note.
-constexpr std::uint16_t ModeOffSignal = 100;
-constexpr std::uint16_t ModeOnSignal = 800;
-constexpr std::uint16_t ChordOnlySignal = 1600;
-constexpr std::uint16_t WithSignsSignal = 400;
-constexpr std::uint16_t SignalLength = 200;
-
-KeyQueueState queue;
-int brailleMode = 0;
+KeyQueueState& queue = KeyQueue();
 
 bool Held(int virtualKey) { return Os().GetKeyState(virtualKey) < 0; }
 
@@ -91,25 +85,7 @@ void QueueExtendedKey(std::uint8_t code) {
   queue.bytes[queue.count++] = code;
 }
 
-void Signal(std::uint16_t frequency) {
-  PlayTone(frequency);
-  Delay(SignalLength);
-  StopTone();
-}
-
 }  // namespace
-
-KeyQueueState& KeyQueue() { return queue; }
-int& BrailleMode() { return brailleMode; }
-
-void PumpMessages() {
-  platform::MSG message;
-  while (Os().PeekMessageA(message, nullptr, 0, 0, platform::PM_REMOVE)) {
-    if (message.message == platform::WM_QUIT) AbortProgram();
-    Os().TranslateMessage(message);
-    Os().DispatchMessageA(message);
-  }
-}
 
 bool KeyPressed() {
   EnsureWindow();
@@ -135,31 +111,10 @@ std::uint8_t ReadKey() {
   return key;
 }
 
-void Delay(std::uint16_t milliseconds) {
-  Os().Sleep(milliseconds);
-  PumpMessages();
-}
-
-void SetBrailleMode(int mode) {
-  if (mode > 2) mode = 1;
-  if (mode == 0) {
-    ClearChordState();
-    if (brailleMode != 0) Signal(ModeOffSignal);
-    // The signal's Delay serves keys while braille entry is still on; a
-    // chord key pressed then would otherwise stay in the chord, and with it
-    // held, no chord would complete once braille entry is back on.
-    ClearChordState();
-  } else if (mode > 0) {
-    Signal(ModeOnSignal);
-    Signal(mode == 1 ? ChordOnlySignal : WithSignsSignal);
-  }
-  brailleMode = mode;
-}
-
 void OnChar(std::uint8_t character) {
   // In braille mode these are the chord keys' own characters.
-  if (brailleMode != 0 && (character == ' ' || (character >= 'A' && character <= 'Z') ||
-                           (character >= 'a' && character <= 'z'))) {
+  if (BrailleMode() != 0 && (character == ' ' || (character >= 'A' && character <= 'Z') ||
+                             (character >= 'a' && character <= 'z'))) {
     return;
   }
   if (queue.count >= KeyQueueCapacity) return;
@@ -178,7 +133,7 @@ bool OnKeyDown(std::uint8_t virtualKey) {
       return true;
     }
     if (ctrl && virtualKey == platform::VK_F11) {
-      SetBrailleMode(brailleMode + 1);
+      SetBrailleMode(BrailleMode() + 1);
       return true;
     }
     if (virtualKey >= 'A' && virtualKey <= 'Z') {
@@ -190,7 +145,7 @@ bool OnKeyDown(std::uint8_t virtualKey) {
       return true;
     }
   }
-  if (!ctrl && brailleMode != 0 && ChordKeyDown(virtualKey)) return true;
+  if (!ctrl && BrailleMode() != 0 && ChordKeyDown(virtualKey)) return true;
   // QueueExtendedKey drops the key when the queue has no room for both bytes.
   for (const FunctionKey& row : FunctionKeyTable) {
     if (row.virtualKey != virtualKey) continue;
@@ -207,13 +162,8 @@ bool OnKeyDown(std::uint8_t virtualKey) {
 }
 
 bool OnKeyUp(std::uint8_t virtualKey) {
-  if (brailleMode == 0) return false;
+  if (BrailleMode() == 0) return false;
   return ChordKeyUp(virtualKey);
-}
-
-void ResetKeyboard() {
-  queue = KeyQueueState{};
-  brailleMode = 0;
 }
 
 }  // namespace console

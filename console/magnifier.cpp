@@ -1,6 +1,7 @@
 #include "console/magnifier.h"
 
-#include "console/console_window.h"
+#include "console/window_state.h"
+#include "runtime/module_state.h"
 
 namespace console {
 
@@ -8,7 +9,7 @@ using namespace platform;
 
 namespace {
 
-MagnifierState magnifier;
+runtime::ModuleState<MagnifierState> magnifier;
 
 // The picture and the zoom use the window's outer size as computed before
 // the window was made, also after the window was resized or maximised.

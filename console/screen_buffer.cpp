@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "console/console_config.h"
-#include "console/console_window.h"
+#include "console/window_creation.h"
+#include "console/window_state.h"
 
 namespace console {
 
@@ -14,7 +15,8 @@ using platform::Rgb;
 
 namespace {
 
-ScreenState screen;
+// This module draws the screen's state (screen_state.h).
+ScreenState& screen = Screen();
 
 constexpr std::array<COLORREF, 16> Palette = {
     Rgb(0, 0, 0),        // 0 black
@@ -121,8 +123,6 @@ void NewLine(ChangedSpan& span) {
 }
 
 }  // namespace
-
-ScreenState& Screen() { return screen; }
 
 platform::COLORREF PaletteColour(int slot) {
   if (slot < 0 || slot >= static_cast<int>(Palette.size())) return Rgb(0, 0, 0);
@@ -256,16 +256,5 @@ void OnPaint() {
   EndDraw();
   screen.Painting = false;
 }
-
-// The caret lies on the text baseline of the cursor cell, one cell wide.
-void CaretOn() {
-  Os().CreateCaret(Window().WindowHandle, nullptr, screen.CharWidth, 2);
-  Os().SetCaretPos((screen.ActiveArea.left + screen.TextCursor.column) * screen.CharWidth,
-                   (screen.ActiveArea.top + screen.TextCursor.row) * screen.LineHeight +
-                       screen.CaretBaseline);
-  Os().ShowCaret(Window().WindowHandle);
-}
-
-void CaretOff() { Os().DestroyCaret(); }
 
 }  // namespace console

@@ -2,52 +2,12 @@
 // cursor, and their drawing into the console window.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <vector>
 
+#include "console/screen_state.h"
 #include "platform/platform.h"
 
 namespace console {
-
-constexpr int ScreenColumns = 80;
-constexpr int ScreenRows = 25;
-
-// Inclusive absolute cell coordinates.
-struct CellArea {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-};
-
-// Relative to the top-left cell of the active area.  The column may stand
-// at 80, the pending-wrap column, after the last column of a row was written.
-struct CellCursor {
-  int column = 0;
-  int row = 0;
-};
-
-struct ScreenState {
-  std::vector<std::uint8_t> CharPlane;       // empty while there is no window
-  std::vector<std::uint8_t> AttributePlane;  // high nibble background, low foreground
-  CellArea ActiveArea;
-  CellCursor TextCursor;
-  std::uint8_t CurrentAttribute = 0x0F;
-  std::array<std::uint8_t, 16> ColourTable{};
-  // Font metrics in pixels, set when the window is created.
-  int CharWidth = 0;
-  int LineHeight = 0;
-  int CaretBaseline = 0;
-  int TextOffset = 0;
-  // The drawing bracket.
-  platform::HDC DrawContext = nullptr;
-  platform::HGDIOBJ PreviousFont = nullptr;
-  platform::PAINTSTRUCT PaintRecord;
-  bool Painting = false;
-};
-
-ScreenState& Screen();
 
 void WriteChars(const std::uint8_t* bytes, std::uint16_t count);
 void WriteChar(std::uint8_t byte);
@@ -56,8 +16,6 @@ void PaintSpan(int fromColumn, int toColumn, int row);
 void BeginDraw();
 void EndDraw();
 platform::COLORREF ColourOf(int index);
-void CaretOn();
-void CaretOff();
 void OnPaint();
 
 // The palette slot behind each colour index, as COLORREF.

@@ -16,33 +16,23 @@ constexpr std::uint8_t CarriageReturn = 13;
 constexpr std::uint8_t LineFeed = 10;
 constexpr std::uint8_t FirstPrintable = 32;
 
-struct TextDeviceState {
-  TextFileRecord input;
-  TextFileRecord output;
-};
-
-TextDeviceState device;
-
 }  // namespace
-
-TextFileRecord& StandardInput() { return device.input; }
-TextFileRecord& StandardOutput() { return device.output; }
 
 void AssignConsole(TextFileRecord& record) {
   record.handle = NoHandle;
-  record.mode = ModeClosed;
-  record.bufferSize = TextBufferSize;
+  record.mode = runtime::ModeClosed;
+  record.bufferSize = runtime::TextBufferSize;
   record.bufferPointer = record.buffer;
   record.openProcedure = ConsoleOpen;
   record.name[0] = '\0';
 }
 
 std::int32_t ConsoleOpen(TextFileRecord& record) {
-  if (record.mode == ModeInput) {
+  if (record.mode == runtime::ModeInput) {
     record.inOutProcedure = ConsoleRead;
     record.flushProcedure = nullptr;
   } else {
-    record.mode = ModeOutput;
+    record.mode = runtime::ModeOutput;
     record.inOutProcedure = ConsoleWrite;
     record.flushProcedure = ConsoleWrite;
   }
@@ -99,11 +89,11 @@ std::uint16_t ReadLine(std::uint8_t* buffer, std::uint16_t size) {
 }
 
 void BindStandardStreams() {
-  AssignConsole(device.input);
-  runtime::OpenForReading(device.input);
+  AssignConsole(runtime::StandardInput());
+  runtime::OpenForReading(runtime::StandardInput());
   runtime::CheckIO();
-  AssignConsole(device.output);
-  runtime::OpenForWriting(device.output);
+  AssignConsole(runtime::StandardOutput());
+  runtime::OpenForWriting(runtime::StandardOutput());
   runtime::CheckIO();
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/platform.h"
+#include "runtime/module_state.h"
 
 namespace console {
 
@@ -48,7 +49,7 @@ struct ToneState {
   std::unique_ptr<std::uint8_t[]> image;
 };
 
-ToneState tone;
+runtime::ModuleState<ToneState> tone;
 
 void PutLittleEndian(Header& header, std::size_t offset, std::uint32_t value) {
   for (std::size_t i = 0; i < 4; ++i) {
@@ -98,11 +99,6 @@ void StopTone() {
   if (!tone.image) return;
   platform::Os().sndPlaySoundA(nullptr, platform::SND_ASYNC);
   tone.image.reset();
-}
-
-void ResetTone() {
-  tone.image.reset();
-  tone.WaveHeader = InitialWaveHeader;
 }
 
 }  // namespace console

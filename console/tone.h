@@ -16,7 +16,4 @@ const std::uint8_t* ToneImage();
 void PlayTone(std::uint16_t frequency);
 void StopTone();
 
-// No tone, and the header template as at load (tests).
-void ResetTone();
-
 }  // namespace console

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/key_queue.h"
 #include "console/keyboard.h"
 #include "console/magnifier.h"
 #include "console/screen_buffer.h"

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "console/console_config.h"
 #include "fuzz/fuzz_support.h"
+#include "runtime/convert_integer.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int length = static_cast<int>(size);
   // An exact-size copy: a read past the length is a heap overflow to ASan.
   std::vector<char> text(data, data + size);
-  const console::ConvertedInteger converted = console::ConvertInteger(text.data(), length);
+  const runtime::ConvertedInteger converted = runtime::ConvertInteger(text.data(), length);
 
   fuzz::Require(converted.errorPosition >= 0 && converted.errorPosition <= length + 1,
                 "the error position lies within the text or just past it");
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (expected) {
     fuzz::Require(converted.value == *expected, "the value agrees with the reference");
     const std::string decimal = std::to_string(converted.value);
-    const console::ConvertedInteger again = console::ConvertInteger(decimal.c_str());
+    const runtime::ConvertedInteger again = runtime::ConvertInteger(decimal.c_str());
     fuzz::Require(again.errorPosition == 0 && again.value == converted.value,
                   "a converted value converts back from its decimal text");
   }
@@ -91,9 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The terminated form reads up to the first zero byte, as the counted
   // form of that prefix does.
   std::string terminated(text.data(), size);
-  const console::ConvertedInteger counted = console::ConvertInteger(
+  const runtime::ConvertedInteger counted = runtime::ConvertInteger(
       terminated.c_str(), static_cast<int>(std::strlen(terminated.c_str())));
-  const console::ConvertedInteger zeroEnded = console::ConvertInteger(terminated.c_str());
+  const runtime::ConvertedInteger zeroEnded = runtime::ConvertInteger(terminated.c_str());
   fuzz::Require(counted.value == zeroEnded.value &&
                     counted.errorPosition == zeroEnded.errorPosition,
                 "the terminated form stops at the first zero byte");

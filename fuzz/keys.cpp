@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "console/braille.h"
+#include "console/key_queue.h"
 #include "console/keyboard.h"
+#include "console/message_pump.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

@@ -4,7 +4,6 @@
 
 #include "console/keyboard.h"
 #include "console/screen_buffer.h"
-#include "console/text_device.h"
 #include "letras/number_speaker.h"
 #include "letras/short_beep.h"
 #include "messages/messages.h"
@@ -35,7 +34,7 @@ void Speak(std::int32_t value) {
 
 // A label and a number on one line, each write checked before the next.
 void WriteLabelled(const char* label, std::int32_t value) {
-  console::TextFileRecord& output = console::StandardOutput();
+  runtime::TextFileRecord& output = runtime::StandardOutput();
   runtime::WriteText(output, label, 0);
   runtime::FlushText(output);
   runtime::CheckIO();
@@ -61,7 +60,7 @@ Turn PlayTurn() {
   letras::ShortBeep();
   console::ClearScreen();
   messages::MessagePrompt();
-  turn.Guess = runtime::ReadInteger(console::StandardInput());
+  turn.Guess = runtime::ReadInteger(runtime::StandardInput());
   runtime::CheckIO();
 
   console::ClearScreen();

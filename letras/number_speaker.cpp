@@ -5,13 +5,17 @@
 
 #include "console/screen_buffer.h"
 #include "letras/number_words.h"
+#include "runtime/module_state.h"
 #include "synt/segment_player.h"
 
 namespace letras {
 
 namespace {
 
-std::int32_t spokenNumber = 0;
+struct NumberSpeakerState {
+  std::int32_t spokenNumber = 0;
+};
+runtime::ModuleState<NumberSpeakerState> state;
 
 // me-nu-s: the recorded fragments of número and s.
 constexpr std::array<int, 3> MinusSegments{36, 43, 61};
@@ -69,7 +73,7 @@ void AppendMagnitude(std::uint32_t magnitude, std::vector<int>& segments) {
 
 }  // namespace
 
-std::int32_t& SpokenNumber() { return spokenNumber; }
+std::int32_t& SpokenNumber() { return state.spokenNumber; }
 
 std::vector<int> NumberSegments(std::int32_t value) {
   std::vector<int> segments;
@@ -86,9 +90,7 @@ std::vector<int> NumberSegments(std::int32_t value) {
 void SpeakNumber() {
   // Whatever was on the screen goes, also when the number is 100.
   console::ClearScreen();
-  for (int segment : NumberSegments(spokenNumber)) synt::PlaySegmentNumber(segment);
+  for (int segment : NumberSegments(state.spokenNumber)) synt::PlaySegmentNumber(segment);
 }
-
-void ResetNumberSpeaker() { spokenNumber = 0; }
 
 }  // namespace letras

@@ -19,6 +19,4 @@ std::vector<int> NumberSegments(std::int32_t value);
 // ClearScreen, then speaks SpokenNumber.
 void SpeakNumber();
 
-void ResetNumberSpeaker();
-
 }  // namespace letras

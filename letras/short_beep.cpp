@@ -1,6 +1,6 @@
 #include "letras/short_beep.h"
 
-#include "console/keyboard.h"
+#include "console/message_pump.h"
 #include "console/tone.h"
 
 namespace letras {

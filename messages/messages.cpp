@@ -1,8 +1,7 @@
 #include "messages/messages.h"
 
-#include "console/keyboard.h"
+#include "console/message_pump.h"
 #include "console/screen_buffer.h"
-#include "console/text_device.h"
 #include "letras/number_words.h"
 #include "letras/short_beep.h"
 #include "runtime/text_io.h"
@@ -18,8 +17,8 @@ void SayMessage(MessageId id) {
   const Message& message = MessageData(id);
   if (message.clears) console::ClearScreen();
   for (std::size_t line = 0; line < message.lineCount; ++line) {
-    runtime::WriteText(console::StandardOutput(), message.lines[line], 0);
-    runtime::WriteLineEnd(console::StandardOutput());
+    runtime::WriteText(runtime::StandardOutput(), message.lines[line], 0);
+    runtime::WriteLineEnd(runtime::StandardOutput());
     runtime::CheckIO();
   }
   for (int segment : MessageSegments(id)) synt::PlaySegmentNumber(segment);

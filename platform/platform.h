@@ -17,6 +17,8 @@
 
 #include <cstdint>
 
+#include "platform/virtual_keys.h"
+
 namespace platform {
 
 // ---------------------------------------------------------------------------
@@ -185,32 +187,6 @@ constexpr int FW_BOLD = 700;
 constexpr int IDI_APPLICATION = 32512;
 constexpr int IDC_ARROW = 32512;
 
-// Virtual keys
-constexpr int VK_CANCEL = 0x03;
-constexpr int VK_BACK = 0x08;
-constexpr int VK_TAB = 0x09;
-constexpr int VK_RETURN = 0x0D;
-constexpr int VK_SHIFT = 0x10;
-constexpr int VK_CONTROL = 0x11;
-constexpr int VK_MENU = 0x12;
-constexpr int VK_ESCAPE = 0x1B;
-constexpr int VK_SPACE = 0x20;
-constexpr int VK_PRIOR = 0x21;
-constexpr int VK_NEXT = 0x22;
-constexpr int VK_END = 0x23;
-constexpr int VK_HOME = 0x24;
-constexpr int VK_LEFT = 0x25;
-constexpr int VK_UP = 0x26;
-constexpr int VK_RIGHT = 0x27;
-constexpr int VK_DOWN = 0x28;
-constexpr int VK_INSERT = 0x2D;
-constexpr int VK_DELETE = 0x2E;
-constexpr int VK_F1 = 0x70;
-constexpr int VK_F4 = 0x73;
-constexpr int VK_F10 = 0x79;
-constexpr int VK_F11 = 0x7A;
-constexpr int VK_F12 = 0x7B;
-
 // sndPlaySoundA
 constexpr UINT SND_SYNC = 0x0000;
 constexpr UINT SND_ASYNC = 0x0001;
@@ -257,7 +233,6 @@ class Platform {
   virtual HMENU GetSystemMenu(HWND window, bool revert) = 0;
   virtual bool EnableMenuItem(HMENU menu, UINT item, UINT enable) = 0;
   virtual bool GetWindowRect(HWND window, RECT& rect) = 0;
-  virtual bool GetClientRect(HWND window, RECT& rect) = 0;
   virtual HWND GetActiveWindow() = 0;
   virtual int GetSystemMetrics(int index) = 0;
 
@@ -303,7 +278,6 @@ class Platform {
                                          const char* fileName) = 0;
   virtual DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
-  virtual DWORD GetTickCount() = 0;
   [[noreturn]] virtual void ExitProcess(UINT exitCode) = 0;
 
   // --- Sound and the message box

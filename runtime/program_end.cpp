@@ -1,53 +1,41 @@
 #include "runtime/program_end.h"
 
 #include <cstdlib>
-#include <vector>
 
 #include "platform/platform.h"
+#include "runtime/module_state.h"
 
 namespace runtime {
 
-ExitProcedure ExitProc = nullptr;
-int ExitCode = 0;
-bool ErrorAddressSet = false;
-
 namespace {
-std::vector<void (*)()>& ShutdownSteps() {
-  static std::vector<void (*)()> steps;
-  return steps;
-}
+ModuleState<ProgramEndState> state;
 }  // namespace
 
-void AddModuleShutdown(void (*step)()) { ShutdownSteps().push_back(step); }
+ProgramEndState& ProgramEnd() { return state; }
+
+void AddModuleShutdown(void (*step)()) { state.shutdownSteps.push_back(step); }
 
 void EndProgram(int exitCode) {
-  ExitCode = exitCode;
+  state.ExitCode = exitCode;
   // Each procedure is taken off the chain before it runs, so that one that
   // ends the program again cannot run twice.
-  while (ExitProc != nullptr) {
-    ExitProcedure procedure = ExitProc;
-    ExitProc = nullptr;
+  while (state.ExitProc != nullptr) {
+    ExitProcedure procedure = state.ExitProc;
+    state.ExitProc = nullptr;
     procedure();
   }
-  auto& steps = ShutdownSteps();
+  auto& steps = state.shutdownSteps;
   while (!steps.empty()) {
     auto step = steps.back();
     steps.pop_back();
     step();
   }
-  platform::Os().ExitProcess(static_cast<platform::UINT>(ExitCode));
+  platform::Os().ExitProcess(static_cast<platform::UINT>(state.ExitCode));
   // A call through the interface does not carry its [[noreturn]] to the
   // compiler; no backend's ExitProcess comes back.
   std::abort();
 }
 
-void Halt() { EndProgram(ExitCode); }
-
-void ResetProgramEnd() {
-  ExitProc = nullptr;
-  ExitCode = 0;
-  ErrorAddressSet = false;
-  ShutdownSteps().clear();
-}
+void Halt() { EndProgram(state.ExitCode); }
 
 }  // namespace runtime

@@ -4,21 +4,26 @@
 // program through it, exactly as the game's normal end does.
 #pragma once
 
+#include <vector>
+
 namespace runtime {
 
 using ExitProcedure = void (*)();
 
-// The exit procedure that runs first when the program ends.  A module that
-// installs one keeps the previous value and puts it back when its own runs,
-// so that the chain goes on (most recently installed first).
-extern ExitProcedure ExitProc;
+struct ProgramEndState {
+  // The exit procedure that runs first when the program ends.  A module
+  // that installs one keeps the previous value and puts it back when its
+  // own runs, so that the chain goes on (most recently installed first).
+  ExitProcedure ExitProc = nullptr;
+  // The code the process will end with.
+  int ExitCode = 0;
+  // Set only when the program ends because of a run-time error; exit
+  // procedures that tidy up the screen test it.
+  bool ErrorAddressSet = false;
+  std::vector<void (*)()> shutdownSteps;  // in start-up order
+};
 
-// The code the process will end with.
-extern int ExitCode;
-
-// Set only when the program ends because of a run-time error; exit
-// procedures that tidy up the screen test it.
-extern bool ErrorAddressSet;
+ProgramEndState& ProgramEnd();
 
 // Registers a module's shutdown step.  Modules register in start-up order;
 // the steps run in reverse.
@@ -30,8 +35,5 @@ void AddModuleShutdown(void (*step)());
 
 // The normal halt: ends the program without changing the exit code.
 [[noreturn]] void Halt();
-
-// Back to the state at load (tests).
-void ResetProgramEnd();
 
 }  // namespace runtime

@@ -7,16 +7,12 @@
 #include <array>
 #include <charconv>
 
-#include "console/console_config.h"
+#include "runtime/convert_integer.h"
+#include "runtime/module_state.h"
 
 namespace runtime {
 
 namespace {
-
-using console::ModeClosed;
-using console::ModeInOut;
-using console::ModeInput;
-using console::ModeOutput;
 
 constexpr int EndOfInput = -1;
 constexpr std::uint8_t EndOfFileMark = 26;
@@ -31,15 +27,17 @@ constexpr int NotOpenForInput = 104;
 constexpr int NotOpenForOutput = 105;
 constexpr int InvalidNumericInput = 106;
 
-int pendingIoError = 0;
+struct TextIoState {
+  int pendingIoError = 0;
+  TextFileRecord input;
+  TextFileRecord output;
+};
 
-bool IsStandardOutput(const TextFileRecord& stream) {
-  return &stream == &console::StandardOutput();
-}
+ModuleState<TextIoState> state;
+int& pendingIoError = state.pendingIoError;
 
-bool IsStandardInput(const TextFileRecord& stream) {
-  return &stream == &console::StandardInput();
-}
+bool IsStandardOutput(const TextFileRecord& stream) { return &stream == &state.output; }
+bool IsStandardInput(const TextFileRecord& stream) { return &stream == &state.input; }
 
 void Fail(std::int32_t code) {
   if (code != 0) pendingIoError = code;
@@ -75,7 +73,7 @@ void Open(TextFileRecord& stream, std::uint16_t mode) {
 int ReadByte(TextFileRecord& stream) {
   if (stream.mode != ModeInput) {
     if (IsStandardInput(stream)) {
-      stream.flags = console::CrLfLineEnds;
+      stream.flags = CrLfLineEnds;
       Open(stream, ModeInput);
     }
     if (stream.mode != ModeInput) {
@@ -83,7 +81,7 @@ int ReadByte(TextFileRecord& stream) {
       return EndOfInput;
     }
   }
-  const bool crLf = (stream.flags & console::CrLfLineEnds) != 0;
+  const bool crLf = (stream.flags & CrLfLineEnds) != 0;
   for (;;) {
     if (stream.bufferPosition < stream.bufferEnd) {
       std::uint8_t byte = stream.bufferPointer[stream.bufferPosition];
@@ -110,7 +108,7 @@ int ReadByte(TextFileRecord& stream) {
 bool OpenForOutput(TextFileRecord& stream) {
   if (stream.mode != ModeOutput) {
     if (IsStandardOutput(stream)) {
-      stream.flags = console::CrLfLineEnds;
+      stream.flags = CrLfLineEnds;
       Open(stream, ModeOutput);
     }
     if (stream.mode != ModeOutput) {
@@ -144,6 +142,9 @@ void WriteBytes(TextFileRecord& stream, std::string_view text) {
 
 }  // namespace
 
+TextFileRecord& StandardInput() { return state.input; }
+TextFileRecord& StandardOutput() { return state.output; }
+
 int& PendingIoError() { return pendingIoError; }
 
 // Every operation below does nothing while an earlier error is pending, so
@@ -173,7 +174,7 @@ std::int32_t ReadInteger(TextFileRecord& stream) {
       break;
     }
   }
-  console::ConvertedInteger converted = console::ConvertInteger(token.data(), length);
+  ConvertedInteger converted = ConvertInteger(token.data(), length);
   if (converted.errorPosition != 0) pendingIoError = InvalidNumericInput;
   return converted.value;
 }
@@ -206,7 +207,7 @@ void WriteInteger(TextFileRecord& stream, std::int32_t value, int width) {
 
 void WriteLineEnd(TextFileRecord& stream) {
   if (pendingIoError != 0 || !OpenForOutput(stream)) return;
-  if ((stream.flags & console::CrLfLineEnds) != 0) {
+  if ((stream.flags & CrLfLineEnds) != 0) {
     WriteBytes(stream, "\r\n");
   } else {
     WriteBytes(stream, "\n");
@@ -223,7 +224,5 @@ void FlushText(TextFileRecord& stream) {
   }
   if (!IsStandardOutput(stream)) pendingIoError = FileNotOpen;
 }
-
-void ResetTextIo() { pendingIoError = 0; }
 
 }  // namespace runtime

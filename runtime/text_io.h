@@ -7,11 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "console/text_device.h"
+#include "runtime/text_file.h"
 
 namespace runtime {
 
-using console::TextFileRecord;
+// The standard streams.  The console binds them to its window at start.
+TextFileRecord& StandardInput();
+TextFileRecord& StandardOutput();
 
 // 0 when no error is pending; else the code of the failed operation.
 int& PendingIoError();
@@ -53,7 +55,5 @@ std::string ExceptionErrorText(const char* className, const char* moduleName,
 
 // Shows the error box and ends the program with exit code 1.
 [[noreturn]] void ExceptionErrorBox(const EInOutError& error);
-
-void ResetTextIo();
 
 }  // namespace runtime

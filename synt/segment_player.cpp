@@ -4,15 +4,16 @@
 #include <charconv>
 #include <string_view>
 
-#include "console/keyboard.h"
+#include "console/message_pump.h"
 #include "platform/platform.h"
+#include "runtime/module_state.h"
 #include "synt/segment_table.h"
 
 namespace synt {
 
 namespace {
 
-SegmentPlayerState state;
+runtime::ModuleState<SegmentPlayerState> state;
 
 // The bounds come from the segment table and are always plain decimal
 // numbers; anything else counts as 0 rather than reaching the arithmetic.
@@ -71,7 +72,5 @@ void PlaySegmentNumber(int number) {
   state.SegmentEnd = segment.end;
   PlaySegment();
 }
-
-void ResetSegmentPlayer() { state = SegmentPlayerState{}; }
 
 }  // namespace synt

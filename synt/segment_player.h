@@ -38,6 +38,4 @@ void CloseSoundFile();
 // then plays it.
 void PlaySegmentNumber(int number);
 
-void ResetSegmentPlayer();
-
 }  // namespace synt

@@ -1,28 +1,12 @@
-#include "platform/sdl/sdl_files.h"
+#include "platform/sdl/sdl_platform.h"
+
+#include <strings.h>
 
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
-#if defined(__APPLE__)
-#include <mach-o/dyld.h>
-#endif
-
 namespace platform::sdl {
-
-namespace {
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::filesystem::path ConfigDirectory(const char* xdgConfigHome, const char* home) {
   if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
@@ -32,9 +16,7 @@ std::filesystem::path ConfigDirectory(const char* xdgConfigHome, const char* hom
   return base / ".config" / "mirabo";
 }
 
-bool IsBareName(std::string_view name) {
-  return name.find('/') == std::string_view::npos && name.find('\\') == std::string_view::npos;
-}
+bool IsBareName(std::string_view name) { return name.find_first_of("/\\") == std::string_view::npos; }
 
 std::optional<std::filesystem::path> FindIgnoringCase(const std::filesystem::path& directory,
                                                       std::string_view name) {
@@ -45,7 +27,7 @@ std::optional<std::filesystem::path> FindIgnoringCase(const std::filesystem::pat
   std::filesystem::directory_iterator entries(directory, error);
   if (error) return std::nullopt;
   for (const auto& entry : entries) {
-    if (SameIgnoringCase(entry.path().filename().string(), name) &&
+    if (strcasecmp(entry.path().filename().c_str(), std::string(name).c_str()) == 0 &&
         entry.is_regular_file(error)) {
       return entry.path();
     }
@@ -67,27 +49,6 @@ std::optional<std::string> ReadTextFile(const std::filesystem::path& path) {
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad()) return std::nullopt;
   return text;
-}
-
-std::optional<std::vector<std::uint8_t>> ReadBinaryFile(const std::filesystem::path& path) {
-  std::optional<std::string> text = ReadTextFile(path);
-  if (!text) return std::nullopt;
-  return std::vector<std::uint8_t>(text->begin(), text->end());
-}
-
-std::filesystem::path ProgramFile() {
-#if defined(__APPLE__)
-  char buffer[4096];
-  std::uint32_t size = sizeof buffer;
-  if (_NSGetExecutablePath(buffer, &size) != 0) return {};
-  std::error_code error;
-  std::filesystem::path resolved = std::filesystem::canonical(buffer, error);
-  return error ? std::filesystem::path(buffer) : resolved;
-#else
-  std::error_code error;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path{} : self;
-#endif
 }
 
 }  // namespace platform::sdl

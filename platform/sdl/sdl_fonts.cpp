@@ -1,17 +1,28 @@
-#include "platform/sdl/sdl_fonts.h"
-
+#include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
 
 #include <algorithm>
-#include <cstring>
-#include <filesystem>
+#include <optional>
+#include <string>
 
-#include "platform/sdl/sdl_cp1252.h"
+#include "platform/common/cp1252.h"
+#include "platform/sdl/sdl_platform.h"
 
 namespace platform::sdl {
 
 namespace {
+
+using common::Coverage;
+using common::FontMetrics;
+using common::FontRequest;
+
+// The font file fontconfig offers for a face.
+struct FontFile {
+  std::string path;
+  int index = 0;
+  bool bold = false;  // the file itself is bold (else bold is synthesised)
+};
 
 struct PatternDeleter {
   void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
@@ -20,18 +31,13 @@ using UniquePattern = std::unique_ptr<FcPattern, PatternDeleter>;
 
 constexpr int kBoldWeight = 600;
 
-bool SameIgnoringCase(const char* a, const std::string& b) {
-  return a != nullptr && strcasecmp(a, b.c_str()) == 0;
-}
-
-std::optional<FontFile> Match(const std::string& family, int weight, bool italic,
-                              bool requireMonospace) {
+std::optional<FontFile> Match(const std::string& family, int weight) {
   UniquePattern pattern(FcPatternCreate());
   if (!pattern) return std::nullopt;
   FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern.get(), FC_SPACING, FC_MONO);
   FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(weight));
-  FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddInteger(pattern.get(), FC_SLANT, FC_SLANT_ROMAN);
   FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
   FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
@@ -51,10 +57,11 @@ std::optional<FontFile> Match(const std::string& family, int weight, bool italic
   FcPatternGetInteger(match.get(), FC_SPACING, 0, &spacing);
   FcPatternGetInteger(match.get(), FC_WEIGHT, 0, &matchedWeight);
   FcPatternGetBool(match.get(), FC_SCALABLE, 0, &scalable);
-  bool named = SameIgnoringCase(reinterpret_cast<const char*>(matchedFamily), family);
+  bool named = matchedFamily != nullptr &&
+               strcasecmp(reinterpret_cast<const char*>(matchedFamily), family.c_str()) == 0;
   // A cell grid needs a fixed pitch: a proportional face is taken only
   // when it is the very family asked for.
-  if (!scalable || (requireMonospace && spacing != FC_MONO && !named)) return std::nullopt;
+  if (!scalable || (spacing != FC_MONO && !named)) return std::nullopt;
   FontFile found;
   found.path = reinterpret_cast<const char*>(file);
   found.index = index;
@@ -62,29 +69,16 @@ std::optional<FontFile> Match(const std::string& family, int weight, bool italic
   return found;
 }
 
-// fontconfig may be missing or unconfigured; these come with
-// fonts-dejavu-core on Debian.
-std::optional<FontFile> KnownFallback(bool bold) {
-  constexpr const char* kDirectory = "/usr/share/fonts/truetype/dejavu/";
-  std::string path =
-      std::string(kDirectory) + (bold ? "DejaVuSansMono-Bold.ttf" : "DejaVuSansMono.ttf");
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) return std::nullopt;
-  return FontFile{path, 0, bold};
-}
-
-// Sets the font to the largest size whose line height fits `cellHeight`,
-// found by bisection over the vertical resolution.  Answers that vdpi.
-unsigned FitHeight(TTF_Font* font, int pointSize, int cellHeight) {
+// The largest of 1..highest for which fits() holds (fits(1) is taken to).
+template <typename Fits>
+unsigned Largest(unsigned highest, Fits fits) {
   unsigned low = 1;
-  unsigned high = 1000;
-  while (low < high) {
-    unsigned middle = (low + high + 1) / 2;
-    TTF_SetFontSizeDPI(font, pointSize, middle, middle);
-    if (TTF_FontHeight(font) <= cellHeight) {
+  while (low < highest) {
+    unsigned middle = (low + highest + 1) / 2;
+    if (fits(middle)) {
       low = middle;
     } else {
-      high = middle - 1;
+      highest = middle - 1;
     }
   }
   return low;
@@ -96,128 +90,128 @@ int Advance(TTF_Font* font) {
   return advance;
 }
 
-// Narrows or widens the glyphs, through the horizontal resolution, to the
-// widest advance that fits `cellWidth`.
-void FitWidth(TTF_Font* font, int pointSize, unsigned vdpi, int cellWidth) {
-  unsigned low = 1;
-  unsigned high = 4000;
-  while (low < high) {
-    unsigned middle = (low + high + 1) / 2;
-    TTF_SetFontSizeDPI(font, pointSize, middle, vdpi);
-    if (Advance(font) <= cellWidth) {
-      low = middle;
-    } else {
-      high = middle - 1;
-    }
-  }
-  TTF_SetFontSizeDPI(font, pointSize, low, vdpi);
-}
-
-}  // namespace
-
-std::optional<FontFile> ResolveFontFile(const std::string& face, int weight, bool italic) {
+// The named family if it is installed, else a monospaced face.
+std::optional<FontFile> ResolveFontFile(const std::string& face, int weight) {
   if (!face.empty()) {
-    if (auto file = Match(face, weight, italic, true)) return file;
+    if (auto file = Match(face, weight)) return file;
   }
-  if (auto file = Match("monospace", weight, italic, true)) return file;
-  return KnownFallback(weight >= kBoldWeight);
+  return Match("monospace", weight);
 }
 
-std::unique_ptr<GlyphFont> GlyphFont::Open(const FontRequest& request) {
-  std::optional<FontFile> file = ResolveFontFile(request.face, request.weight, request.italic);
+struct TtfFontDeleter {
+  void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
+};
+
+using UniqueFont = std::unique_ptr<TTF_Font, TtfFontDeleter>;
+
+class TtfFace final : public common::GlyphFace {
+ public:
+  // Null when no font file can be opened.
+  static std::unique_ptr<TtfFace> Open(const FontRequest& request);
+
+  TtfFace(UniqueFont font, const FontMetrics& metrics)
+      : GlyphFace(metrics), font_(std::move(font)), fontAscent_(TTF_FontAscent(font_.get())) {}
+
+ protected:
+  Coverage Render(unsigned char byte) override;
+
+ private:
+  UniqueFont font_;
+  int fontAscent_;  // SDL_ttf's ascent at the chosen size
+};
+
+std::unique_ptr<TtfFace> TtfFace::Open(const FontRequest& request) {
+  std::optional<FontFile> file = ResolveFontFile(request.face, request.weight);
   if (!file) return nullptr;
   constexpr int kLargest = 512;
   int height = request.height == 0 ? 16 : std::clamp(request.height, -kLargest, kLargest);
   int pointSize = std::abs(height);
-  std::unique_ptr<GlyphFont> glyphs(new GlyphFont);
-  glyphs->font_.reset(TTF_OpenFontIndexDPI(file->path.c_str(), pointSize, file->index, 72, 72));
-  TTF_Font* font = glyphs->font_.get();
+  UniqueFont opened(TTF_OpenFontIndexDPI(file->path.c_str(), pointSize, file->index, 72, 72));
+  TTF_Font* font = opened.get();
   if (font == nullptr) return nullptr;
-  TTF_SetFontHinting(font, TTF_HINTING_NORMAL);
-  int style = TTF_STYLE_NORMAL;
-  if (request.weight >= kBoldWeight && !file->bold) style |= TTF_STYLE_BOLD;
-  TTF_SetFontStyle(font, style);
+  TTF_SetFontStyle(font, request.weight >= kBoldWeight && !file->bold ? TTF_STYLE_BOLD
+                                                                      : TTF_STYLE_NORMAL);
 
-  // A positive height is the whole cell, internal leading included; a
-  // negative one is the size of the characters, as in Windows.
-  unsigned vdpi = height > 0 ? FitHeight(font, pointSize, height) : 72;
+  // A positive height is the whole cell, internal leading included: the
+  // largest vertical resolution whose line height fits it.  A negative one
+  // is the size of the characters, as in Windows.
+  unsigned vdpi = height <= 0 ? 72 : Largest(1000, [&](unsigned dpi) {
+    TTF_SetFontSizeDPI(font, pointSize, dpi, dpi);
+    return TTF_FontHeight(font) <= height;
+  });
   TTF_SetFontSizeDPI(font, pointSize, vdpi, vdpi);
-  int naturalWidth = Advance(font);
-  int width = request.width > 0 ? std::min(request.width, kLargest) : std::max(1, naturalWidth);
-  if (request.width > 0) FitWidth(font, pointSize, vdpi, width);
+  int width = request.width > 0 ? std::min(request.width, kLargest) : std::max(1, Advance(font));
+  if (request.width > 0) {
+    // The glyphs are narrowed or widened, through the horizontal
+    // resolution, to the widest advance that fits the cell.
+    unsigned hdpi = Largest(4000, [&](unsigned dpi) {
+      TTF_SetFontSizeDPI(font, pointSize, dpi, vdpi);
+      return Advance(font) <= width;
+    });
+    TTF_SetFontSizeDPI(font, pointSize, hdpi, vdpi);
+  }
 
-  glyphs->fontHeight_ = TTF_FontHeight(font);
-  glyphs->fontAscent_ = TTF_FontAscent(font);
-  glyphs->cellHeight_ = height > 0 ? height : glyphs->fontHeight_;
-  glyphs->cellWidth_ = width;
+  FontMetrics metrics;
+  int fontHeight = TTF_FontHeight(font);
+  metrics.cellHeight = height > 0 ? height : fontHeight;
+  metrics.cellWidth = width;
   // The rows the font does not fill go above it, as internal leading does.
-  int spare = std::max(0, glyphs->cellHeight_ - glyphs->fontHeight_);
-  glyphs->ascent_ = std::min(glyphs->cellHeight_, glyphs->fontAscent_ + spare);
+  int spare = std::max(0, metrics.cellHeight - fontHeight);
+  metrics.ascent = std::min(metrics.cellHeight, TTF_FontAscent(font) + spare);
   int emHeight = pointSize * static_cast<int>(vdpi) / 72;
-  glyphs->internalLeading_ = std::max(0, glyphs->cellHeight_ - emHeight);
-  glyphs->weight_ = request.weight == 0 ? 400 : request.weight;
-  return glyphs;
+  metrics.internalLeading = std::max(0, metrics.cellHeight - emHeight);
+  metrics.weight = request.weight == 0 ? 400 : request.weight;
+  return std::make_unique<TtfFace>(std::move(opened), metrics);
 }
 
-const Coverage& GlyphFont::Glyph(unsigned char byte) {
-  std::optional<Coverage>& slot = glyphs_[byte];
-  if (!slot) slot = Render(byte);
-  return *slot;
-}
-
-Coverage GlyphFont::Render(unsigned char byte) {
-  Coverage cell;
-  cell.width = cellWidth_;
-  cell.height = cellHeight_;
-  cell.alpha.assign(static_cast<std::size_t>(cellWidth_) * static_cast<std::size_t>(cellHeight_), 0);
-  char32_t code = UnicodeFromCp1252(byte);
+Coverage TtfFace::Render(unsigned char byte) {
+  Coverage cell{Metrics().cellWidth, Metrics().cellHeight, {}};
+  cell.alpha.assign(static_cast<std::size_t>(cell.width) * static_cast<std::size_t>(cell.height), 0);
+  char32_t code = common::UnicodeFromCp1252(byte);
   bool control = code < 0x20 || (code >= 0x7F && code < 0xA0);
   if (control || !TTF_GlyphIsProvided32(font_.get(), code)) return cell;
 
   int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
   TTF_GlyphMetrics32(font_.get(), code, &minX, &maxX, &minY, &maxY, &advance);
-  UniqueSurface image(TTF_RenderGlyph32_Shaded(font_.get(), code, SDL_Color{255, 255, 255, 255},
-                                               SDL_Color{0, 0, 0, 255}));
+  std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> image(
+      TTF_RenderGlyph32_Shaded(font_.get(), code, SDL_Color{255, 255, 255, 255},
+                               SDL_Color{0, 0, 0, 255}),
+      &SDL_FreeSurface);
   if (!image || image->format->BytesPerPixel != 1) return cell;
   // SDL_ttf puts the pen origin at column max(0, -minX) and the baseline at
   // the font's ascent; the cell centres the advance and puts the baseline
   // at the cell's ascent.
-  int originX = std::max(0, -minX);
-  int left = (cellWidth_ - advance) / 2 - originX;
-  int top = ascent_ - fontAscent_;
-  for (int y = 0; y < image->h; ++y) {
-    int cellY = top + y;
-    if (cellY < 0 || cellY >= cellHeight_) continue;
+  int left = (cell.width - advance) / 2 - std::max(0, -minX);
+  int top = Metrics().ascent - fontAscent_;
+  for (int y = std::max(0, -top); y < image->h && top + y < cell.height; ++y) {
     const auto* row = static_cast<const std::uint8_t*>(image->pixels) + y * image->pitch;
-    for (int x = 0; x < image->w; ++x) {
-      int cellX = left + x;
-      if (cellX < 0 || cellX >= cellWidth_) continue;
+    for (int x = std::max(0, -left); x < image->w && left + x < cell.width; ++x) {
       // With a white-on-black palette the index is the coverage.
-      cell.alpha[static_cast<std::size_t>(cellY * cellWidth_ + cellX)] = row[x];
+      cell.alpha[static_cast<std::size_t>((top + y) * cell.width + left + x)] = row[x];
     }
   }
   return cell;
 }
 
-// ---------------------------------------------------------------------------
+class TtfGlyphs final : public common::GlyphSource {
+ public:
+  TtfGlyphs() : started_(TTF_Init() == 0) {}
+  ~TtfGlyphs() override {
+    if (started_) TTF_Quit();
+    // fontconfig keeps its configuration until told; nothing else in the
+    // process uses it, and the next match would load it again.
+    FcFini();
+  }
+  std::unique_ptr<common::GlyphFace> Open(const FontRequest& request) override {
+    return started_ ? TtfFace::Open(request) : nullptr;
+  }
 
-FontLibrary::FontLibrary() { started_ = TTF_Init() == 0; }
+ private:
+  bool started_;
+};
 
-FontLibrary::~FontLibrary() {
-  fonts_.clear();
-  if (started_) TTF_Quit();
-  // fontconfig keeps its configuration until told; nothing else in the
-  // process uses it, and the next match would load it again.
-  FcFini();
-}
+}  // namespace
 
-std::shared_ptr<GlyphFont> FontLibrary::Get(const FontRequest& request) {
-  if (!started_) return nullptr;
-  auto found = fonts_.find(request);
-  if (found != fonts_.end()) return found->second;
-  std::shared_ptr<GlyphFont> font = GlyphFont::Open(request);
-  if (font) fonts_.emplace(request, font);
-  return font;
-}
+std::unique_ptr<common::GlyphSource> CreateTtfGlyphs() { return std::make_unique<TtfGlyphs>(); }
 
 }  // namespace platform::sdl

@@ -1,5 +1,5 @@
-// The message queue: the Win32 messages made of SDL events (sdl_events.cpp),
-// taken, translated and dispatched in the order Windows would deliver them.
+// The message queue: the Win32 messages made of SDL events, taken,
+// translated and dispatched in the order Windows would deliver them.
 //
 // WM_CHAR.  SDL reports a key press as SDL_KEYDOWN followed at once by
 // SDL_TEXTINPUT with the character(s) the layout made of it.  Each queued
@@ -14,20 +14,16 @@
 // them.  With Alt alone or Ctrl alone held the text is dropped (Windows
 // sends WM_SYSCHAR or control codes there); with both, it is AltGr's
 // character and is kept.
+#include <algorithm>
 #include <optional>
 #include <string>
 
+#include "platform/common/cp1252.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace platform::sdl {
 
 namespace {
-
-bool Matches(const MSG& message, HWND window, UINT filterMin, UINT filterMax) {
-  if (window != nullptr && message.hwnd != window) return false;
-  if (filterMin == 0 && filterMax == 0) return true;
-  return message.message >= filterMin && message.message <= filterMax;
-}
 
 bool SameMessage(const MSG& a, const MSG& b) {
   return a.hwnd == b.hwnd && a.message == b.message && a.wParam == b.wParam &&
@@ -51,55 +47,58 @@ std::optional<char> ControlCharacter(WPARAM virtualKey, bool ctrl, bool alt) {
   return std::nullopt;
 }
 
-}  // namespace
 
-// --- Platform ---------------------------------------------------------------
+constexpr WPARAM MK_RBUTTON = 0x0002;
+
+// WM_KEYDOWN's lParam: repeat count 1, the context code (bit 29, Alt held),
+// the previous key state (bit 30) and the transition state (bit 31, set on
+// release).  The extended-key flag (bit 24) is left clear: nothing reads it.
+LPARAM KeyLParam(bool altHeld, bool wasDown, bool released) {
+  std::uint32_t bits = 1;
+  if (altHeld) bits |= 1u << 29;
+  if (wasDown) bits |= 1u << 30;
+  if (released) bits |= 1u << 31;
+  return static_cast<LPARAM>(bits);
+}
+
+LPARAM PointLParam(int x, int y) {
+  return static_cast<LPARAM>((static_cast<std::uint32_t>(x) & 0xFFFF) |
+                             ((static_cast<std::uint32_t>(y) & 0xFFFF) << 16));
+}
+
+}  // namespace
 
 bool SdlPlatform::PeekMessageA(MSG& message, HWND window, UINT filterMin, UINT filterMax,
                                UINT removeMessage) {
+  // Only what the program asks for: every message, removed.
+  if (window != nullptr || filterMin != 0 || filterMax != 0 || removeMessage != PM_REMOVE) {
+    return false;
+  }
   PumpEvents();
   BlinkCaret();
-  bool remove = (removeMessage & PM_REMOVE) != 0;
-  for (auto it = queue_.begin(); it != queue_.end(); ++it) {
-    if (!Matches(it->message, window, filterMin, filterMax)) continue;
-    message = it->message;
-    if (remove) {
-      takenKeys_ = it->keys;
-      lastTaken_ = std::move(*it);
-      queue_.erase(it);
-    }
+  if (!queue_.empty()) {
+    message = queue_.front().message;
+    takenKeys_ = queue_.front().keys;
+    lastTaken_ = std::move(queue_.front());
+    queue_.pop_front();
     return true;
   }
-  // WM_QUIT comes once the queue is empty, whatever the filter.
+  message = MSG{};
+  message.time = SDL_GetTicks();
+  // WM_QUIT comes once the queue is empty.
   if (quitPosted_) {
-    message = MSG{};
+    quitPosted_ = false;
     message.message = WM_QUIT;
     message.wParam = static_cast<WPARAM>(quitCode_);
-    message.time = SDL_GetTicks();
-    if (remove) quitPosted_ = false;
     return true;
   }
-  // WM_PAINT is made, not queued, while a window has an invalid part; it
+  // WM_PAINT is made, not queued, while the window has an invalid part; it
   // stays until BeginPaint validates.
-  MSG paint;
-  paint.message = WM_PAINT;
-  if (Matches(paint, nullptr, filterMin, filterMax)) {
-    HWND dirty = nullptr;
-    windows_.ForEach([&](HWND handle, const Window& candidate) {
-      if (dirty == nullptr && !candidate.destroying && !IsEmpty(candidate.update) &&
-          (window == nullptr || window == handle)) {
-        dirty = handle;
-      }
-    });
-    if (dirty != nullptr) {
-      message = MSG{};
-      message.hwnd = dirty;
-      message.message = WM_PAINT;
-      message.time = SDL_GetTicks();
-      return true;
-    }
-  }
-  return false;
+  Window* dirty = InputWindow();
+  if (dirty == nullptr || common::IsEmpty(dirty->update)) return false;
+  message.hwnd = dirty->handle;
+  message.message = WM_PAINT;
+  return true;
 }
 
 bool SdlPlatform::WaitMessage() {
@@ -107,14 +106,8 @@ bool SdlPlatform::WaitMessage() {
   while (!AnythingToTake()) {
     // A blinking caret needs the thread back every blink; otherwise sleep
     // until the window system has something.
-    if (caret_ && caret_->hideLevel <= 0) {
-      Uint32 elapsed = SDL_GetTicks() - caret_->lastBlink;
-      int timeout =
-          elapsed >= kCaretBlinkMilliseconds ? 0 : static_cast<int>(kCaretBlinkMilliseconds - elapsed);
-      SDL_WaitEventTimeout(nullptr, timeout);
-    } else {
-      SDL_WaitEvent(nullptr);
-    }
+    int timeout = BlinkCaret();
+    timeout >= 0 ? SDL_WaitEventTimeout(nullptr, timeout) : SDL_WaitEvent(nullptr);
     PumpEvents();
     BlinkCaret();
   }
@@ -130,7 +123,7 @@ bool SdlPlatform::TranslateMessage(const MSG& message) {
   std::string characters;
   if (message.message == WM_KEYDOWN) {
     std::optional<char> control =
-        ControlCharacter(message.wParam, keys.down[VK_CONTROL], keys.down[VK_MENU]);
+        ControlCharacter(message.wParam, keys[VK_CONTROL], keys[VK_MENU]);
     if (control) {
       characters = *control;
     } else if (record != nullptr && !record->textSuppressed) {
@@ -160,36 +153,176 @@ void SdlPlatform::PostQuitMessage(int exitCode) {
 }
 
 SHORT SdlPlatform::GetKeyState(int virtualKey) {
-  auto key = static_cast<std::size_t>(virtualKey & 0xFF);
-  unsigned state = (takenKeys_.down[key] ? 0xFF80u : 0u) | (takenKeys_.toggled[key] ? 1u : 0u);
-  return static_cast<SHORT>(state);
+  // Only the high bit, key down: the toggle bit is left clear, since the
+  // program asks only about the modifiers.
+  return takenKeys_[static_cast<std::size_t>(virtualKey & 0xFF)] ? SHORT{-128} : SHORT{0};
 }
-
-// --- The queue ---------------------------------------------------------------
 
 void SdlPlatform::PumpEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) TranslateEvent(event);
 }
 
-bool SdlPlatform::AnythingToTake() const {
+bool SdlPlatform::AnythingToTake() {
   if (!queue_.empty() || quitPosted_) return true;
-  bool dirty = false;
-  windows_.ForEach([&dirty](HWND, const Window& window) {
-    dirty = dirty || (!window.destroying && !IsEmpty(window.update));
-  });
-  return dirty;
+  Window* window = InputWindow();
+  return window != nullptr && !common::IsEmpty(window->update);
 }
 
-void SdlPlatform::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void SdlPlatform::Post(UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* window = InputWindow();
+  if (window == nullptr) return;
   QueuedMessage queued;
-  queued.message.hwnd = window;
+  queued.message.hwnd = window->handle;
   queued.message.message = message;
   queued.message.wParam = wParam;
   queued.message.lParam = lParam;
   queued.message.time = SDL_GetTicks();
   queued.keys = keys_;
   queue_.push_back(std::move(queued));
+}
+
+// --- SDL events become queued messages: keys with their virtual key, lParam
+// and the key state of the moment, typed text matched to its key, focus,
+// close, size and the right mouse button.
+
+void SdlPlatform::TranslateEvent(const SDL_Event& event) {
+  // SDL sends a key's text right after its key-down; text after anything
+  // else (an input method's, or one typed through a key SDL cannot name)
+  // belongs to no key.
+  if (event.type != SDL_KEYDOWN && event.type != SDL_TEXTINPUT) lastKeyDownSerial_ = 0;
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      TranslateKey(event.key);
+      break;
+    case SDL_TEXTINPUT:
+      TranslateText(event.text);
+      break;
+    case SDL_WINDOWEVENT:
+      TranslateWindowEvent(event.window);
+      break;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      TranslateMouse(event);
+      break;
+    case SDL_QUIT:
+      // The window was closed, or the process was asked to end: the window
+      // is asked to close, once.
+      if (std::none_of(queue_.begin(), queue_.end(),
+                       [](const auto& queued) { return queued.message.message == WM_CLOSE; })) {
+        Post(WM_CLOSE, 0, 0);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlPlatform::TranslateKey(const SDL_KeyboardEvent& key) {
+  bool pressed = key.type == SDL_KEYDOWN;
+  std::uint8_t virtualKey = VirtualKeyOf(key.keysym.sym, key.keysym.scancode, key.keysym.mod);
+  std::uint8_t sided = SidedVirtualKeyOf(key.keysym.sym);
+
+  // A key-down's state includes the key itself; a release is reported with
+  // the state before it (releasing Alt is still a system key).
+  bool altBefore = keys_[VK_MENU];
+  bool ctrlBefore = keys_[VK_CONTROL];
+  keys_.set(virtualKey, pressed);
+  if (sided != 0) keys_.set(sided, pressed);
+  keys_.set(VK_SHIFT, keys_[VK_LSHIFT] || keys_[VK_RSHIFT]);
+  keys_.set(VK_CONTROL, keys_[VK_LCONTROL] || keys_[VK_RCONTROL]);
+  keys_.set(VK_MENU, keys_[VK_LMENU] || keys_[VK_RMENU]);
+  bool alt = pressed ? keys_[VK_MENU] : altBefore;
+  bool ctrl = pressed ? keys_[VK_CONTROL] : ctrlBefore;
+
+  // Alt without Ctrl, and F10, make system keys; Ctrl+Alt is AltGr and
+  // makes ordinary ones.
+  bool system = (alt && !ctrl) || virtualKey == VK_F10;
+  UINT message = pressed ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+
+  if (InputWindow() == nullptr) return;
+  Post(message, virtualKey,
+       KeyLParam(alt, !pressed || key.repeat != 0, !pressed));
+  queue_.back().message.time = key.timestamp;
+  if (pressed) {
+    QueuedMessage& keyDown = queue_.back();
+    keyDown.keySerial = nextKeySerial_++;
+    keyDown.textSuppressed = alt != ctrl;
+    lastKeyDownSerial_ = keyDown.keySerial;
+    lastKeyDownSuppressesText_ = keyDown.textSuppressed;
+  }
+}
+
+void SdlPlatform::TranslateText(const SDL_TextInputEvent& text) {
+  std::string bytes = common::Cp1252FromUtf8(text.text);
+  if (bytes.empty()) return;
+  if (lastKeyDownSerial_ != 0) {
+    for (auto it = queue_.rbegin(); it != queue_.rend(); ++it) {
+      if (it->keySerial == lastKeyDownSerial_) {
+        it->text += bytes;
+        return;
+      }
+    }
+    if (lastTaken_ && lastTaken_->keySerial == lastKeyDownSerial_ && !lastTaken_->translated) {
+      lastTaken_->text += bytes;
+      return;
+    }
+    if (lastKeyDownSuppressesText_) return;
+  }
+  for (char byte : bytes) Post(WM_CHAR, static_cast<unsigned char>(byte), 1);
+}
+
+void SdlPlatform::TranslateWindowEvent(const SDL_WindowEvent& event) {
+  Window* window = InputWindow();
+  if (window == nullptr || event.windowID != SDL_GetWindowID(window->sdl.get())) return;
+  switch (event.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_FOCUS_LOST: {
+      bool gained = event.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+      if (window->focused != gained) Post(gained ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
+      window->focused = gained;
+      break;
+    }
+    case SDL_WINDOWEVENT_CLOSE:
+      Post(WM_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      ResizeClient(event.data1, event.data2);
+      PresentAll();
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+      PresentAll();
+      break;
+    default:
+      break;
+  }
+}
+
+// The right button (the magnifier) and moves; Windows keeps only the latest
+// of consecutive moves.
+void SdlPlatform::TranslateMouse(const SDL_Event& event) {
+  if (InputWindow() == nullptr) return;
+  if (event.type == SDL_MOUSEMOTION) {
+    LPARAM point = PointLParam(event.motion.x, event.motion.y);
+    WPARAM flags = keys_[VK_RBUTTON] ? MK_RBUTTON : 0;
+    if (!queue_.empty() && queue_.back().message.message == WM_MOUSEMOVE) {
+      queue_.back().message.wParam = flags;
+      queue_.back().message.lParam = point;
+      queue_.back().keys = keys_;
+    } else {
+      Post(WM_MOUSEMOVE, flags, point);
+    }
+    return;
+  }
+  if (event.button.button != SDL_BUTTON_RIGHT) return;
+  bool pressed = event.type == SDL_MOUSEBUTTONDOWN;
+  keys_.set(VK_RBUTTON, pressed);
+  Post(pressed ? WM_RBUTTONDOWN : WM_RBUTTONUP, pressed ? MK_RBUTTON : 0,
+       PointLParam(event.button.x, event.button.y));
 }
 
 }  // namespace platform::sdl

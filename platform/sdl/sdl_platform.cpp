@@ -1,5 +1,5 @@
 // Start and end of the backend, and the calls that are neither window nor
-// drawing: profile strings, the module file name, time, sound and the
+// message: profile strings, the module file name, time, the exit and the
 // message box.
 #include "platform/sdl/sdl_platform.h"
 
@@ -8,10 +8,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/common/cp1252.h"
 #include "platform/common/profile.h"
 #include "platform/native.h"
-#include "platform/sdl/sdl_cp1252.h"
-#include "platform/sdl/sdl_files.h"
 
 // GCC names AddressSanitizer with a macro, clang with a feature.
 #if defined(__SANITIZE_ADDRESS__)
@@ -43,24 +42,27 @@ namespace platform::sdl {
 
 namespace {
 
-constexpr UINT MB_ICONWARNING = 0x00000030;
-constexpr UINT MB_ICONINFORMATION = 0x00000040;
 constexpr int IDOK = 1;
+constexpr Uint16 kBufferFrames = 882;
+constexpr Uint16 kDiskBufferFrames = 4410;
 
 // Files opened by bare name through MCI: the current directory, then the
 // program's own directory, then the installed data directory.
 std::optional<std::vector<std::uint8_t>> ReadSoundFile(const std::string& name) {
-  if (!IsBareName(name)) return ReadBinaryFile(name);
   std::vector<std::filesystem::path> directories;
   std::error_code error;
   std::filesystem::path current = std::filesystem::current_path(error);
   if (!error) directories.push_back(current);
-  std::filesystem::path program = ProgramFile();
-  if (!program.empty()) directories.push_back(program.parent_path());
+  if (char* base = SDL_GetBasePath()) {
+    directories.emplace_back(base);
+    SDL_free(base);
+  }
   directories.emplace_back(MIRABO_DATA_DIR);
-  std::optional<std::filesystem::path> found = FindInDirectories(directories, name);
-  if (!found) return std::nullopt;
-  return ReadBinaryFile(*found);
+  std::optional<std::filesystem::path> found =
+      IsBareName(name) ? FindInDirectories(directories, name) : std::filesystem::path(name);
+  std::optional<std::string> bytes = found ? ReadTextFile(*found) : std::nullopt;
+  if (!bytes) return std::nullopt;
+  return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
 }
 
 // Without X11 or Wayland SDL falls back to drivers that show nothing; a
@@ -73,13 +75,10 @@ bool HasRealDisplay() {
   return !invisible || SDL_getenv("SDL_VIDEODRIVER") != nullptr;
 }
 
-// An in-memory image is trusted for its own length, as winmm trusts it;
-// beyond this it is taken for garbage.
-constexpr std::size_t kLargestSoundImage = 64u << 20;
-
 }  // namespace
 
-SdlPlatform::SdlPlatform() {
+SdlPlatform::SdlPlatform()
+    : StandInPlatform(CreateTtfGlyphs(), &ReadSoundFile, &DecodeWave, &ToMixerRate) {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // The screen is drawn in memory and shown whole: copying it to the window
   // through a GL texture only adds work, and where GL is software (Mesa's
@@ -94,24 +93,12 @@ SdlPlatform::SdlPlatform() {
     videoAvailable_ = false;
   }
   if (videoAvailable_) SDL_StartTextInput();
-  fonts_ = std::make_unique<FontLibrary>();
-  audio_ = std::make_unique<SdlAudio>();
-  mci_ = std::make_unique<MciInterpreter>(&ReadSoundFile, *audio_);
+  OpenAudio();
 }
 
-SdlPlatform::~SdlPlatform() { Shutdown(); }
-
-void SdlPlatform::Shutdown() {
-  if (audio_) audio_->Close();
-  mci_.reset();
-  audio_.reset();
-  caret_.reset();
-  contexts_.Clear();
-  objects_.Clear();
-  stock_.clear();
-  defaultBitmap_ = nullptr;
-  windows_.Clear();
-  fonts_.reset();
+SdlPlatform::~SdlPlatform() {
+  CloseAudio();
+  window_.reset();
   SDL_Quit();
 }
 
@@ -133,7 +120,9 @@ DWORD SdlPlatform::GetPrivateProfileStringA(const char* section, const char* key
 DWORD SdlPlatform::GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
   if (buffer == nullptr || size == 0) return 0;
   // The ANSI call answers in the code page, with '?' for what it lacks.
-  std::string path = Cp1252FromUtf8(ProgramFile().string(), '?');
+  std::error_code error;
+  std::string path =
+      common::Cp1252FromUtf8(std::filesystem::read_symlink("/proc/self/exe", error).string(), '?');
   if (path.size() >= size) {
     // Cut as Windows Vista and later cut: size - 1 bytes and the zero.
     std::memcpy(buffer, path.data(), size - 1);
@@ -146,8 +135,6 @@ DWORD SdlPlatform::GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
 
 void SdlPlatform::Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
 
-DWORD SdlPlatform::GetTickCount() { return SDL_GetTicks(); }
-
 void SdlPlatform::ExitProcess(UINT exitCode) {
   // Closing the audio device completes the disk driver's file.  The rest
   // ends with the process, the window system's connections included: SDL
@@ -156,7 +143,7 @@ void SdlPlatform::ExitProcess(UINT exitCode) {
   // for events, SDL's wake-up message to it may reach the X server after
   // the window is gone; the BadWindow that comes back would end the
   // process through Xlib's default error handler with exit code 1.
-  if (audio_) audio_->Close();
+  CloseAudio();
   std::fflush(nullptr);
 #if defined(MIRABO_LEAK_CHECK)
   // _Exit skips the leak check the sanitizer makes at a normal exit: make
@@ -167,45 +154,54 @@ void SdlPlatform::ExitProcess(UINT exitCode) {
   std::_Exit(static_cast<int>(exitCode));
 }
 
-bool SdlPlatform::MessageBeep(UINT) {
-  audio_->Beep();
-  return true;
-}
-
-MCIERROR SdlPlatform::mciSendStringA(const char* command, char* returnString, UINT returnLength,
-                                     HWND) {
-  if (returnString != nullptr && returnLength > 0) returnString[0] = '\0';
-  return mci_->Send(command != nullptr ? command : "");
-}
-
-bool SdlPlatform::sndPlaySoundA(const void* sound, UINT flags) {
-  if (sound == nullptr) {
-    audio_->StopImage();
-    return true;
+// The device: signed 16-bit mono at the mixer's 44100 frames per second,
+// so that the file of SDL's disk driver (SDL_AUDIODRIVER=disk) is raw s16le
+// mono 44100 Hz.  Buffers are 20 ms (882 frames), short enough that a sound
+// starts with the call that asks for it.  The disk driver sleeps a whole
+// number of milliseconds per buffer and loses some 0.4 ms on each beside
+// it: with 20 ms buffers its file would fall 2% behind real time, so it
+// gets 100 ms buffers, with which it keeps pace (latency does not matter in
+// a file).  Without a device the mixer stays closed and the program mute.
+void SdlPlatform::OpenAudio() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+  const char* driver = SDL_GetCurrentAudioDriver();
+  bool disk = driver != nullptr && std::strcmp(driver, "disk") == 0;
+  SDL_AudioSpec wanted{};
+  wanted.freq = common::Mixer::kRate;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 1;
+  wanted.samples = disk ? kDiskBufferFrames : kBufferFrames;
+  wanted.callback = [](void* mixer, Uint8* stream, int length) {
+    static_cast<common::Mixer*>(mixer)->Render(reinterpret_cast<std::int16_t*>(stream),
+                                               static_cast<std::size_t>(length) / 2);
+  };
+  wanted.userdata = &Sound();
+  // No changes allowed: SDL converts to whatever the hardware wants, and
+  // the disk driver writes exactly this format.
+  audioDevice_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+  if (audioDevice_ == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return;
   }
-  // Sounds by file or alias name are not used: only in-memory images.
-  if ((flags & SND_MEMORY) == 0) return false;
-  const auto* image = static_cast<const std::uint8_t*>(sound);
-  std::size_t size = RiffImageSize(image);
-  if (size == 0 || size > kLargestSoundImage) return false;
-  WaveParse parsed = ParseWave(std::span<const std::uint8_t>(image, size));
-  const auto* wave = std::get_if<WaveView>(&parsed);
-  if (wave == nullptr) return false;
-  // The samples are converted now; the caller may free its image as soon
-  // as it has stopped the sound.
-  audio_->PlayImage(*wave, (flags & SND_LOOP) != 0, (flags & SND_ASYNC) == 0);
-  return true;
+  Sound().Open(wanted.samples);
+  SDL_PauseAudioDevice(audioDevice_, 0);
 }
 
-int SdlPlatform::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
-  std::string body = Utf8FromCp1252(text != nullptr ? text : "");
-  std::string title = Utf8FromCp1252(caption != nullptr ? caption : "Error");
-  Uint32 icon = SDL_MESSAGEBOX_ERROR;
-  if ((type & 0xF0) == MB_ICONWARNING) icon = SDL_MESSAGEBOX_WARNING;
-  if ((type & 0xF0) == MB_ICONINFORMATION) icon = SDL_MESSAGEBOX_INFORMATION;
+void SdlPlatform::CloseAudio() {
+  if (audioDevice_ == 0) return;
+  SDL_CloseAudioDevice(audioDevice_);
+  audioDevice_ = 0;
+  Sound().Close();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+// The program shows only its error box: every box has the error icon.
+int SdlPlatform::MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
+  std::string body = common::Utf8FromCp1252(text != nullptr ? text : "");
+  std::string title = common::Utf8FromCp1252(caption != nullptr ? caption : "Error");
   Window* parent = FindWindow(owner);
   if (videoAvailable_ &&
-      SDL_ShowSimpleMessageBox(icon, title.c_str(), body.c_str(),
+      SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), body.c_str(),
                                parent != nullptr ? parent->sdl.get() : nullptr) == 0) {
     return IDOK;
   }

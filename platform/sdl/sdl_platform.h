@@ -1,30 +1,106 @@
-// The SDL2 stand-in for the Win32 calls: a window whose client area is a
-// 32-bit pixel surface, GDI drawing into such surfaces, the keyboard and
-// mouse as Win32 messages, fonts through fontconfig and SDL_ttf, and sound
-// through one mixing audio device.
+// The SDL2 stand-in for the Win32 calls, on Linux.  It holds what the
+// program calls and no more.
 //
-// The class is one Platform; its members are defined by concern in
-// sdl_window.cpp, sdl_messages.cpp, sdl_events.cpp, sdl_gdi.cpp,
-// sdl_caret.cpp and sdl_platform.cpp.
+// Implemented:
+//  [x] One window class and one window at a time, with the messages Windows
+//      sends while it creates, shows, updates, paints and destroys it; the
+//      client area is a 32-bit pixel surface shown when a drawing ends.
+//  [x] ShowWindow SW_SHOW and SW_SHOWMAXIMIZED; the title; the system
+//      menu's Close item; DefWindowProcA's Alt+F4 and WM_CLOSE.
+//  [x] The keyboard as WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP and
+//      WM_CHAR in the order Windows delivers them, GetKeyState as of each
+//      message, typed text as Windows-1252 (see sdl_messages.cpp).
+//  [x] The right mouse button and mouse moves.
+//  [x] GDI, caret and sound as the shared stand-in does them
+//      (platform/common/stand_in.h), with fonts found through fontconfig and
+//      drawn by SDL_ttf, one SDL audio device, and WAV files read by
+//      SDL_LoadWAV_RW.
+//  [x] MIRABO.INI from $XDG_CONFIG_HOME/mirabo/; fones.DAT from the current
+//      directory, the program's own, then the installed data directory.
+//  [x] The message box as SDL_ShowSimpleMessageBox, on standard error when
+//      there is no display.
+// Refused (the call fails, or the input makes no message):
+//  [ ] A second window class, and a second window while one exists.
+//  [ ] SetWindowLongA other than GWL_WNDPROC; PeekMessageA with a window or
+//      message filter, or without PM_REMOVE.
+//  [ ] The left and middle buttons and the wheel.
+//  [ ] Raster operations other than SRCCOPY and PATCOPY; sndPlaySoundA of a
+//      file or alias; MCI commands other than the four of
+//      platform/common/mci.h.
+// Other show commands show the window as SW_SHOW does.
 #pragma once
 
 #include <SDL.h>
 
 #include <bitset>
+#include <cstdint>
 #include <deque>
-#include <map>
+#include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "platform/platform.h"
-#include "platform/sdl/sdl_audio.h"
-#include "platform/sdl/sdl_fonts.h"
-#include "platform/sdl/sdl_handles.h"
-#include "platform/sdl/sdl_mci.h"
-#include "platform/sdl/sdl_pixels.h"
+#include "platform/common/mci.h"
+#include "platform/common/mixer.h"
+#include "platform/common/stand_in.h"
 
 namespace platform::sdl {
+
+// --- Where the files that Windows finds by bare name live on this system:
+// the INI file (GetPrivateProfileStringA) and the sound file (MCI open).
+// sdl_files.cpp
+
+// $XDG_CONFIG_HOME/mirabo, or $HOME/.config/mirabo when XDG_CONFIG_HOME is
+// unset or empty (or not absolute, as the XDG rules ask).  Arguments are
+// the environment values, null when unset.
+std::filesystem::path ConfigDirectory(const char* xdgConfigHome, const char* home);
+
+// A name with a slash or backslash is a path and stays as it is.
+bool IsBareName(std::string_view name);
+
+// `name` in `directory`: the exact name first, else the first entry whose
+// name matches without regard to ASCII case, as on Windows' file systems.
+std::optional<std::filesystem::path> FindIgnoringCase(const std::filesystem::path& directory,
+                                                      std::string_view name);
+
+// The first directory of `directories` that holds `name` (see
+// FindIgnoringCase).
+std::optional<std::filesystem::path> FindInDirectories(
+    const std::vector<std::filesystem::path>& directories, std::string_view name);
+
+// The whole file, text or not; nothing when it cannot be read.
+std::optional<std::string> ReadTextFile(const std::filesystem::path& path);
+
+// --- The conversions SDL does for the shared sound code.  sdl_audio.cpp
+
+// A WAV image read by SDL_LoadWAV_RW (any encoding SDL knows), as signed
+// 16-bit mono at its own rate.  Nothing for a file that is not WAV, or that
+// is cut short: a broken fones.DAT leaves the program mute.
+std::optional<common::DecodedWave> DecodeWave(std::span<const std::uint8_t> bytes);
+
+// Frames [first, first + count) of a wave, converted to the mixer's rate.
+common::Samples ToMixerRate(const common::DecodedWave& wave, std::size_t first,
+                            std::size_t count);
+
+// --- SDL key codes to Win32 virtual keys.  sdl_keys.cpp
+
+// The virtual key that WM_KEYDOWN and WM_KEYUP carry for a key: the generic
+// VK_SHIFT, VK_CONTROL and VK_MENU for either side's modifier, keypad digits
+// as VK_NUMPAD0..9 with Num Lock on and as the cursor keys without it, and
+// Pause with Ctrl held as VK_CANCEL (Ctrl+Break).  Any other key (the
+// punctuation keys, the locks, the Windows keys) is VK_PACKET, as Windows
+// names a character that comes without a key: the program looks at none of
+// them, and their characters still arrive as WM_CHAR.
+std::uint8_t VirtualKeyOf(SDL_Keycode key, SDL_Scancode scancode, Uint16 modifiers);
+
+// VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU or VK_RMENU for
+// a modifier key, else 0.  GetKeyState answers for these as well.
+std::uint8_t SidedVirtualKeyOf(SDL_Keycode key);
+
+// --- The backend
 
 // The window frame that GetSystemMetrics reports.  SDL draws no frame of
 // its own, so these only need to agree with CreateWindowExA and
@@ -33,69 +109,21 @@ namespace platform::sdl {
 inline constexpr int kFrame = 4;     // SM_CXFRAME, SM_CYFRAME
 inline constexpr int kCaption = 20;  // SM_CYCAPTION
 
-// Windows' default caret blink time.
-inline constexpr Uint32 kCaretBlinkMilliseconds = 530;
-
-struct SdlWindowDeleter {
-  void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
-};
-
-struct WindowClass {
-  WNDPROC procedure = nullptr;
-  UINT style = 0;
-  HBRUSH background = nullptr;
-};
-
 struct Window {
-  std::unique_ptr<SDL_Window, SdlWindowDeleter> sdl;
-  Uint32 sdlId = 0;
+  HWND handle = nullptr;
+  std::unique_ptr<SDL_Window, decltype(&SDL_DestroyWindow)> sdl{nullptr, &SDL_DestroyWindow};
   WNDPROC procedure = nullptr;
-  UINT classStyle = 0;
-  HBRUSH background = nullptr;
-  UniqueSurface client;  // what has been drawn; the screen shows it plus the caret
-  RECT update{};         // the invalid part of the client area
+  common::Surface client;  // what has been drawn; the screen shows it plus the caret
+  RECT update{};           // the invalid part of the client area
   bool erase = false;
   bool focused = false;
   bool destroying = false;
-  bool closeItemEnabled = true;
   POINT minimumClient;  // from WM_GETMINMAXINFO's track sizes, frame removed
   POINT maximumClient;
 };
 
-struct DeviceContext {
-  enum class Kind { Screen, Window, Memory } kind = Kind::Screen;
-  HWND window = nullptr;
-  HGDIOBJ font = nullptr;
-  HGDIOBJ brush = nullptr;
-  HGDIOBJ bitmap = nullptr;
-  COLORREF textColour = 0x000000;
-  COLORREF backColour = 0xFFFFFF;
-  RECT drawn{};  // what this bracket changed on a window, shown at its end
-};
-
-struct GdiObject {
-  enum class Kind { Font, Brush, Bitmap } kind = Kind::Brush;
-  bool stock = false;
-  std::shared_ptr<GlyphFont> font;
-  COLORREF colour = 0;
-  UniqueSurface bitmap;
-};
-
-struct Caret {
-  HWND window = nullptr;
-  int width = 0;
-  int height = 0;
-  POINT position;
-  int hideLevel = 1;  // created hidden; ShowCaret counts down to 0
-  bool blinkOn = true;
-  Uint32 lastBlink = 0;
-};
-
-// Which keys are down (and which toggle keys are on) at a message.
-struct KeySnapshot {
-  std::bitset<256> down;
-  std::bitset<256> toggled;
-};
+// Which keys are down at a message, by virtual key.
+using KeySnapshot = std::bitset<256>;
 
 struct QueuedMessage {
   MSG message;
@@ -110,7 +138,12 @@ struct QueuedMessage {
   bool translated = false;
 };
 
-class SdlPlatform final : public Platform {
+// The glyph source of this backend (sdl_fonts.cpp): a face name resolved
+// through fontconfig, rendered with SDL_ttf into fixed character cells of
+// the size CreateFontA asked for.  SDL_ttf runs as long as the source.
+std::unique_ptr<common::GlyphSource> CreateTtfGlyphs();
+
+class SdlPlatform final : public common::StandInPlatform {
  public:
   SdlPlatform();
   ~SdlPlatform() override;
@@ -126,7 +159,7 @@ class SdlPlatform final : public Platform {
   void PostQuitMessage(int exitCode) override;
   SHORT GetKeyState(int virtualKey) override;
 
-  // --- Window class and window (sdl_window.cpp)
+  // --- Window class, window and painting (sdl_window.cpp)
   ATOM RegisterClassA(const WNDCLASSA& windowClass) override;
   HINSTANCE GetModuleHandleA(const char* moduleName) override;
   HICON LoadIconA(HINSTANCE instance, int resourceId) override;
@@ -143,109 +176,59 @@ class SdlPlatform final : public Platform {
   HMENU GetSystemMenu(HWND window, bool revert) override;
   bool EnableMenuItem(HMENU menu, UINT item, UINT enable) override;
   bool GetWindowRect(HWND window, RECT& rect) override;
-  bool GetClientRect(HWND window, RECT& rect) override;
   HWND GetActiveWindow() override;
   int GetSystemMetrics(int index) override;
   bool InvalidateRect(HWND window, const RECT* rect, bool erase) override;
   HDC BeginPaint(HWND window, PAINTSTRUCT& paint) override;
   bool EndPaint(HWND window, const PAINTSTRUCT& paint) override;
 
-  // --- Device contexts, drawing and fonts (sdl_gdi.cpp)
-  HDC GetDC(HWND window) override;
-  int ReleaseDC(HWND window, HDC dc) override;
-  HDC CreateCompatibleDC(HDC dc) override;
-  bool DeleteDC(HDC dc) override;
-  HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) override;
-  HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) override;
-  HGDIOBJ GetStockObject(int index) override;
-  bool DeleteObject(HGDIOBJ object) override;
-  HBRUSH CreateSolidBrush(COLORREF colour) override;
-  COLORREF SetTextColor(HDC dc, COLORREF colour) override;
-  COLORREF SetBkColor(HDC dc, COLORREF colour) override;
-  bool TextOutA(HDC dc, int x, int y, const char* text, int count) override;
-  bool BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
-              DWORD rop) override;
-  bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
-                  int sourceY, int sourceWidth, int sourceHeight, DWORD rop) override;
-  bool PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) override;
-  HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
-                    DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                    DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
-                    const char* faceName) override;
-  bool GetTextMetricsA(HDC dc, TEXTMETRICA& metrics) override;
-
-  // --- Caret (sdl_caret.cpp)
-  bool CreateCaret(HWND window, HBITMAP bitmap, int width, int height) override;
-  bool SetCaretPos(int x, int y) override;
-  bool ShowCaret(HWND window) override;
-  bool DestroyCaret() override;
-
-  // --- Process, files, time, sound, message box (sdl_platform.cpp)
+  // --- Process, files, time, message box (sdl_platform.cpp)
   DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
                                  char* buffer, DWORD size, const char* fileName) override;
   DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size) override;
   void Sleep(DWORD milliseconds) override;
-  DWORD GetTickCount() override;
   [[noreturn]] void ExitProcess(UINT exitCode) override;
-  bool MessageBeep(UINT type) override;
-  MCIERROR mciSendStringA(const char* command, char* returnString, UINT returnLength,
-                          HWND callback) override;
-  bool sndPlaySoundA(const void* sound, UINT flags) override;
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
  private:
+  struct WindowClass {
+    std::string name;
+    WNDPROC procedure = nullptr;
+    HBRUSH background = nullptr;
+  };
+
+  // The shared stand-in's hooks
+  common::Surface* ClientSurface(HWND window) override;
+  void Present(HWND window, const RECT& area) override;
+
+  // sdl_audio.cpp.  Closing the device completes the disk driver's file.
+  void OpenAudio();
+  void CloseAudio();
+
   // sdl_window.cpp
-  Window* FindWindow(HWND window) const { return windows_.Find(window); }
-  HWND WindowOfSdlId(Uint32 sdlId) const;
+  Window* FindWindow(HWND handle);
+  // The window that SDL's input goes to: ours, unless it is being destroyed.
+  Window* InputWindow();
   LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void ResizeClient(HWND window, int width, int height);
-  // Shows `area` of the client surface on the screen, with the caret.
-  void Present(HWND window, const RECT& area);
-  void PresentAll(HWND window);
-  void ApplyTrackSizes(const Window& window);
-  COLORREF BrushColour(HBRUSH brush, COLORREF otherwise) const;
+  void ResizeClient(int width, int height);
+  void ApplyTrackSizes();
+  void PresentAll();
 
   // sdl_messages.cpp
   void PumpEvents();
-  void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  bool AnythingToTake() const;
-
-  // sdl_events.cpp
+  void Post(UINT message, WPARAM wParam, LPARAM lParam);
+  bool AnythingToTake();
   void TranslateEvent(const SDL_Event& event);
   void TranslateKey(const SDL_KeyboardEvent& key);
   void TranslateText(const SDL_TextInputEvent& text);
   void TranslateWindowEvent(const SDL_WindowEvent& event);
   void TranslateMouse(const SDL_Event& event);
 
-  // sdl_gdi.cpp
-  GdiObject* FindObject(HGDIOBJ object) const { return objects_.Find(object); }
-  SDL_Surface* SurfaceOf(const DeviceContext& dc) const;
-  GlyphFont* FontOf(const DeviceContext& dc);
-  void Drawn(DeviceContext& dc, const RECT& area, bool showNow);
-  void EndDrawing(HDC dc);
-  HGDIOBJ StockObject(int index);
-
-  // sdl_caret.cpp
-  bool CaretShown() const;
-  RECT CaretRect() const;
-  void BlinkCaret();
-  void ShowCaretArea();
-
-  void Shutdown();
-
   bool videoAvailable_ = false;
-  // Fonts outlive every GDI object that holds one: declared first.
-  std::unique_ptr<FontLibrary> fonts_;
-  std::unique_ptr<SdlAudio> audio_;
-  std::unique_ptr<MciInterpreter> mci_;
-
-  std::map<std::string, WindowClass> classes_;  // by lower-case name
-  HandleTable<HWND, Window> windows_{0x1000};
-  HandleTable<HGDIOBJ, GdiObject> objects_{0x200000};
-  HandleTable<HDC, DeviceContext> contexts_{0x100000};
-  std::map<int, HGDIOBJ> stock_;
-  HGDIOBJ defaultBitmap_ = nullptr;
-  std::optional<Caret> caret_;
+  SDL_AudioDeviceID audioDevice_ = 0;
+  std::optional<WindowClass> class_;
+  std::optional<Window> window_;
+  std::uintptr_t nextWindow_ = 0x1000;  // handles are not reused
 
   std::deque<QueuedMessage> queue_;
   std::optional<QueuedMessage> lastTaken_;  // the message PeekMessageA removed last

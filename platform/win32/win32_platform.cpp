@@ -168,13 +168,6 @@ class Win32Platform final : public Platform {
     return result != FALSE;
   }
 
-  bool GetClientRect(HWND window, RECT& rect) override {
-    ::RECT real{};
-    BOOL result = ::GetClientRect(Real(window), &real);
-    if (result) rect = Ours(real);
-    return result != FALSE;
-  }
-
   HWND GetActiveWindow() override { return Ours(::GetActiveWindow()); }
 
   int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
@@ -304,8 +297,6 @@ class Win32Platform final : public Platform {
   }
 
   void Sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
-
-  DWORD GetTickCount() override { return static_cast<DWORD>(::GetTickCount()); }
 
   [[noreturn]] void ExitProcess(UINT exitCode) override { ::ExitProcess(exitCode); }
 

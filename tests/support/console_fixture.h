@@ -12,7 +12,7 @@
 #include "console/console_window.h"
 #include "console/screen_buffer.h"
 #include "tests/support/recording_platform.h"
-#include "tests/support/reset_modules.h"
+#include "runtime/module_state.h"
 
 namespace doubles {
 
@@ -28,7 +28,7 @@ class ConsoleTest : public ::testing::Test {
 
   // Back to load state, then module start with another MIRABO.INI.
   void Restart(const char* ini) {
-    ResetAllModules();
+    runtime::ResetModules();
     Start(ini);
   }
 

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "platform/common/profile.h"
-#include "tests/support/reset_modules.h"
+#include "runtime/module_state.h"
 
 namespace doubles {
 
@@ -314,12 +314,6 @@ bool RecordingPlatform::GetWindowRect(HWND, RECT& rect) {
   return window_.exists;
 }
 
-bool RecordingPlatform::GetClientRect(HWND, RECT& rect) {
-  rect = RECT{0, 0, window_.outer.right - window_.outer.left - 2 * frameWidth,
-              window_.outer.bottom - window_.outer.top - 2 * frameHeight - captionHeight};
-  return window_.exists;
-}
-
 HWND RecordingPlatform::GetActiveWindow() {
   return (isActiveWindow && window_.exists) ? window_.handle : nullptr;
 }
@@ -350,8 +344,8 @@ HDC RecordingPlatform::BeginPaint(HWND window, PAINTSTRUCT& paint) {
   HDC dc = GetDC(window);
   paint.hdc = dc;
   paint.fErase = window_.eraseRequested;
-  RECT client;
-  GetClientRect(window, client);
+  RECT client{0, 0, window_.outer.right - window_.outer.left - 2 * frameWidth,
+              window_.outer.bottom - window_.outer.top - 2 * frameHeight - captionHeight};
   paint.rcPaint = nextPaintRect.value_or(client);
   nextPaintRect.reset();
   if (window_.eraseRequested) shown_.clear();
@@ -631,8 +625,6 @@ void RecordingPlatform::Sleep(DWORD milliseconds) {
   now += milliseconds;
 }
 
-DWORD RecordingPlatform::GetTickCount() { return static_cast<DWORD>(now); }
-
 void RecordingPlatform::ExitProcess(UINT exitCode) {
   Record("ExitProcess(" + std::to_string(exitCode) + ")");
   throw ProcessExited{exitCode};
@@ -679,11 +671,11 @@ int RecordingPlatform::MessageBoxA(HWND, const char* text, const char* caption, 
 
 PlatformFixture::PlatformFixture() {
   InstallPlatform(&os_);
-  ResetAllModules();
+  runtime::ResetModules();
 }
 
 PlatformFixture::~PlatformFixture() {
-  ResetAllModules();
+  runtime::ResetModules();
   InstallPlatform(nullptr);
 }
 

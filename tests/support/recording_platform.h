@@ -147,7 +147,6 @@ class RecordingPlatform : public Platform {
   HMENU GetSystemMenu(HWND window, bool revert) override;
   bool EnableMenuItem(HMENU menu, UINT item, UINT enable) override;
   bool GetWindowRect(HWND window, RECT& rect) override;
-  bool GetClientRect(HWND window, RECT& rect) override;
   HWND GetActiveWindow() override;
   int GetSystemMetrics(int index) override;
   bool InvalidateRect(HWND window, const RECT* rect, bool erase) override;
@@ -183,7 +182,6 @@ class RecordingPlatform : public Platform {
                                  char* buffer, DWORD size, const char* fileName) override;
   DWORD GetModuleFileNameA(HINSTANCE module, char* buffer, DWORD size) override;
   void Sleep(DWORD milliseconds) override;
-  DWORD GetTickCount() override;
   [[noreturn]] void ExitProcess(UINT exitCode) override;
   bool MessageBeep(UINT type) override;
   MCIERROR mciSendStringA(const char* command, char* returnString, UINT returnLength,

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "console/key_queue.h"
 #include "console/keyboard.h"
 #include "tests/support/recording_platform.h"
 

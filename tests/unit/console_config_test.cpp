@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "console/key_queue.h"
 #include "console/keyboard.h"
 #include "console/magnifier.h"
 #include "console/screen_buffer.h"

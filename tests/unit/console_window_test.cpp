@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "console/console_config.h"
+#include "console/key_queue.h"
 #include "console/keyboard.h"
+#include "console/message_pump.h"
 #include "console/screen_buffer.h"
+#include "runtime/module_state.h"
 #include "runtime/program_end.h"
 #include "tests/support/console_fixture.h"
 
@@ -107,7 +110,7 @@ TEST_F(ConsoleWindow, TheWindowIsNeverMadeLargerThanTheTextScreenOrTheDisplay) {
 }
 
 TEST_F(ConsoleWindow, TheTitleIsTheProgramPathCutTo79Bytes) {
-  doubles::ResetAllModules();
+  runtime::ResetModules();
   const std::string path = "C:\\" + std::string(120, 'p') + "\\mirabo.exe";
   os().moduleFileName = path;
   Start();
@@ -118,7 +121,7 @@ TEST_F(ConsoleWindow, TheTitleIsTheProgramPathCutTo79Bytes) {
 }
 
 TEST_F(ConsoleWindow, TheTitleKeepsAccentedLettersOfThePathAsTheyAre) {
-  doubles::ResetAllModules();
+  runtime::ResetModules();
   const std::string path = "C:\\Usu\xE1rios\\Jo\xE3o\\Jogos\\mirabo.exe";
   os().moduleFileName = path;
   Start();
@@ -224,7 +227,7 @@ TEST_F(ConsoleWindow, ClosingWhileAKeyIsAwaitedDiscardsTypedKeysAndHalts) {
 
 TEST_F(ConsoleWindow, ClosingKeepsTheExitCodeTheProgramSet) {
   console::EnsureWindow();
-  runtime::ExitCode = 3;
+  runtime::ProgramEnd().ExitCode = 3;
   EXPECT_EQ(RunUntilExit([&] { Send(WM_CLOSE); }), 3u);
 }
 
@@ -257,9 +260,9 @@ bool earlierExitRan = false;
 void EarlierExit() { earlierExitRan = true; }
 
 TEST_F(ConsoleWindow, ANormalEndRetitlesTheWindowAndHandsItToTheSystem) {
-  doubles::ResetAllModules();
+  runtime::ResetModules();
   earlierExitRan = false;
-  runtime::ExitProc = &EarlierExit;
+  runtime::ProgramEnd().ExitProc = &EarlierExit;
   Start();
   Write("fim");
 
@@ -288,7 +291,7 @@ TEST_F(ConsoleWindow, AnAbortEndsWith255HidesTheCaretAndRetitlesTheWindow) {
 
 TEST_F(ConsoleWindow, AfterARunTimeErrorTheWindowKeepsItsTitleAndProcedure) {
   console::EnsureWindow();
-  runtime::ErrorAddressSet = true;
+  runtime::ProgramEnd().ErrorAddressSet = true;
   EXPECT_EQ(RunUntilExit([] { runtime::EndProgram(217); }), 217u);
   EXPECT_EQ(os().titles.back(), "C:\\Jogos\\mirabo.exe");
   EXPECT_EQ(os().WindowProcedure(), &console::ConsoleWindowProc);

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string>
 
-#include "console/console_config.h"
+#include "runtime/convert_integer.h"
 
 namespace {
 
-using console::ConvertInteger;
+using runtime::ConvertInteger;
 
 struct Conversion {
   const char* text;
@@ -23,7 +23,7 @@ class ConvertIntegerTable : public ::testing::TestWithParam<Conversion> {};
 
 TEST_P(ConvertIntegerTable, GivesTheValueAndWhereItStopped) {
   const Conversion& expected = GetParam();
-  const console::ConvertedInteger result = ConvertInteger(expected.text);
+  const runtime::ConvertedInteger result = ConvertInteger(expected.text);
   EXPECT_EQ(result.value, expected.value);
   EXPECT_EQ(result.errorPosition, expected.errorPosition);
 }

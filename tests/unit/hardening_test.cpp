@@ -3,43 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <variant>
 #include <vector>
 
 #include "console/braille.h"
 #include "console/console_window.h"
+#include "console/key_queue.h"
 #include "console/keyboard.h"
-#include "platform/sdl/sdl_wave.h"
 #include "tests/support/recording_platform.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// "RIFF", a RIFF size, "WAVE", then a whole 16-bit mono image's chunks.
-Bytes WaveWithRiffSize(std::uint8_t riffSize) {
-  return Bytes{
-      'R', 'I', 'F', 'F', riffSize, 0, 0, 0, 'W', 'A', 'V', 'E',
-      'f', 'm', 't', ' ', 16, 0, 0, 0,
-      1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0,  // PCM, mono, 22050 Hz
-      'd', 'a', 't', 'a', 4, 0, 0, 0, 0x10, 0x00, 0x20, 0x00,
-  };
-}
-
-// A RIFF size below 4 ends the image before its own "WAVE" tag; reading the
-// chunks from byte 12 on then ran past the image and, in a short file, past
-// the bytes themselves.
-TEST(Hardening, WaveImageThatEndsBeforeItsWaveTagIsRefused) {
-  for (std::uint8_t riffSize = 0; riffSize < 4; ++riffSize) {
-    SCOPED_TRACE(static_cast<int>(riffSize));
-    const Bytes image = WaveWithRiffSize(riffSize);
-    const platform::sdl::WaveParse parsed = platform::sdl::ParseWave(image);
-    ASSERT_TRUE(std::holds_alternative<platform::sdl::WaveError>(parsed));
-    EXPECT_EQ(std::get<platform::sdl::WaveError>(parsed), platform::sdl::WaveError::NotRiffWave);
-  }
-  const Bytes whole = WaveWithRiffSize(40);
-  EXPECT_TRUE(std::holds_alternative<platform::sdl::WaveView>(platform::sdl::ParseWave(whole)));
-}
 
 // Ctrl+Alt+F12 sounds its signal through Delay, which serves the keys that
 // arrive meanwhile while braille entry is still on.  A chord key pressed

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "console/braille.h"
 #include "console/console_window.h"
+#include "console/key_queue.h"
 #include "console/keyboard.h"
 #include "console/screen_buffer.h"
 #include "console/text_device.h"
@@ -43,7 +45,7 @@ Bytes Queued() {
 std::int32_t TypeAndReadNumber(doubles::RecordingPlatform& os, const std::string& number) {
   std::uint64_t at = os.now + 100000;
   for (char c : number + "\r") TypeChar(os, at++, c);
-  return runtime::ReadInteger(console::StandardInput());
+  return runtime::ReadInteger(runtime::StandardInput());
 }
 
 class KeyStorm : public ::testing::Test {

@@ -1,3 +1,4 @@
+#include "console/key_queue.h"
 #include "console/keyboard.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 
 #include "console/braille.h"
 #include "console/console_window.h"
+#include "console/message_pump.h"
 #include "console/tone.h"
 #include "tests/support/recording_platform.h"
 #include "tests/support/sound_image.h"

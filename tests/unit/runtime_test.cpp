@@ -9,9 +9,12 @@
 #include "console/console_window.h"
 #include "console/keyboard.h"
 #include "console/text_device.h"
+#include "letras/number_speaker.h"
+#include "runtime/module_state.h"
 #include "runtime/program_end.h"
 #include "runtime/random.h"
 #include "runtime/text_io.h"
+#include "synt/segment_player.h"
 #include "tests/support/recording_platform.h"
 
 namespace {
@@ -39,6 +42,36 @@ TEST(RandomGenerator, RangeZeroGivesZeroAndTheLargestRealStaysBelowOne) {
   EXPECT_EQ(largest, 1.0L - std::ldexp(1.0L, -32));
 }
 
+// --- Module state ---------------------------------------------------------------
+
+struct ExampleState {
+  int count = 5;
+  std::vector<int> seen;
+};
+runtime::ModuleState<ExampleState> example;
+
+// A module that keeps its state in a ModuleState is put back with every
+// other one, without anyone listing it.
+TEST(ModuleStates, ResetPutsEveryModuleBackAsItWasAtLoad) {
+  example.count = 9;
+  example.seen = {1, 2};
+  runtime::RandomSeed() = 77;
+  runtime::ProgramEnd().ExitCode = 3;
+  console::KeyQueue().count = 4;
+  console::BrailleMode() = 2;
+  letras::SpokenNumber() = 12;
+  synt::SegmentPlayer().SegmentStart = "6615";
+  runtime::ResetModules();
+  EXPECT_EQ(example.count, 5);
+  EXPECT_TRUE(example.seen.empty());
+  EXPECT_EQ(runtime::RandomSeed(), 0u);
+  EXPECT_EQ(runtime::ProgramEnd().ExitCode, 0);
+  EXPECT_EQ(console::KeyQueue().count, 0);
+  EXPECT_EQ(console::BrailleMode(), 0);
+  EXPECT_EQ(letras::SpokenNumber(), 0);
+  EXPECT_EQ(synt::SegmentPlayer().SegmentStart, "");
+}
+
 // --- Reading integers from the console ----------------------------------------
 
 class ConsoleInputTest : public ::testing::Test {
@@ -51,7 +84,7 @@ class ConsoleInputTest : public ::testing::Test {
     os().ScriptChar(at, 13);
   }
 
-  static std::int32_t Read() { return runtime::ReadInteger(console::StandardInput()); }
+  static std::int32_t Read() { return runtime::ReadInteger(runtime::StandardInput()); }
 
  private:
   doubles::PlatformFixture fixture_;
@@ -90,7 +123,7 @@ TEST(ReadInteger, ReadsTheNumbersTheWayTheGameExpects) {
     console::StartConsole();
     for (char c : line) fixture.os().ScriptChar(0, static_cast<std::uint8_t>(c));
     fixture.os().ScriptChar(0, 13);
-    std::int32_t read = runtime::ReadInteger(console::StandardInput());
+    std::int32_t read = runtime::ReadInteger(runtime::StandardInput());
     EXPECT_EQ(PendingIoError(), error);
     if (error == 0) {
       EXPECT_EQ(read, value);
@@ -103,7 +136,7 @@ TEST_F(ConsoleInputTest, TheRestOfALineWaitsForTheNextRead) {
   TypeLine(900, "5");
   EXPECT_EQ(Read(), 12);
   EXPECT_EQ(os().now, 100u);
-  EXPECT_EQ(console::StandardInput().bufferPosition, 2u) << "the blank after 12 stays unread";
+  EXPECT_EQ(runtime::StandardInput().bufferPosition, 2u) << "the blank after 12 stays unread";
   EXPECT_EQ(Read(), 34);
   EXPECT_EQ(os().now, 100u) << "the second number is read without waiting";
   EXPECT_EQ(Read(), 5);
@@ -195,7 +228,7 @@ TEST_F(ExitPathTest, ABadNumberShowsTheErrorBoxAndEndsWithCode1) {
   TypeLine(0, "sete");
   auto exitCode = doubles::RunUntilExit([] {
     try {
-      runtime::ReadInteger(console::StandardInput());
+      runtime::ReadInteger(runtime::StandardInput());
       runtime::CheckIO();
     } catch (const runtime::EInOutError& error) {
       runtime::ExceptionErrorBox(error);
@@ -244,7 +277,7 @@ TEST_F(ExitPathTest, CtrlBreakWhileALineIsTypedExitsWithCode255) {
 }
 
 TEST_F(ExitPathTest, ClosingTheWindowKeepsTheExitCode) {
-  runtime::ExitCode = 3;
+  runtime::ProgramEnd().ExitCode = 3;
   os().ScriptChar(0, '4');
   os().Script(10, platform::WM_CLOSE);
   os().ScriptChar(10, '5');

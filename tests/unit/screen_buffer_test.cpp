@@ -1,3 +1,4 @@
+#include "console/caret.h"
 #include "console/screen_buffer.h"
 
 #include <gtest/gtest.h>

@@ -36,7 +36,7 @@ TEST_F(SdlInput, EachCharacterFollowsItsOwnKeyDownBeforeTheNextKey) {
                                {WM_KEYDOWN, VK_RETURN},
                                {WM_CHAR, 13},
                                {WM_KEYUP, 'B'},
-                               {WM_KEYDOWN, 0xBA},
+                               {WM_KEYDOWN, VK_PACKET},
                                {WM_CHAR, 0xE7},
                            }));
 }
@@ -126,7 +126,7 @@ TEST_F(SdlInput, AltF4ClosesThroughTheDefaultProcedure) {
   PushKey(SDL_KEYDOWN, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT);
   Pump();
   RECT rect;
-  EXPECT_FALSE(os->GetClientRect(window, rect));
+  EXPECT_FALSE(os->GetWindowRect(window, rect));
   EXPECT_FALSE(quit);  // the default procedure posts no quit message
 }
 

@@ -125,6 +125,13 @@ class SdlBackendFixture : public ::testing::Test {
     return keys;
   }
 
+  // The client area is the SDL window.
+  static POINT ClientSize() {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(SDL_GetWindowFromID(1), &width, &height);
+    return POINT{width, height};
+  }
+
   COLORREF Screen(int x, int y) {
     SDL_Surface* screen = SDL_GetWindowSurface(SDL_GetWindowFromID(1));
     if (screen == nullptr) return 0xFFFFFFFF;

@@ -15,6 +15,7 @@
 namespace {
 
 using namespace console;
+using namespace runtime;
 using Bytes = std::vector<std::uint8_t>;
 
 class TextDeviceTest : public ::testing::Test {

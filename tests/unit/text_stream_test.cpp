@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "console/text_device.h"
+#include "runtime/text_file.h"
 #include "runtime/text_io.h"
 #include "tests/support/recording_platform.h"
 
 namespace {
 
-using console::ModeClosed;
-using console::ModeInput;
-using console::ModeOutput;
-using console::TextFileRecord;
+using runtime::ModeClosed;
+using runtime::ModeInput;
+using runtime::ModeOutput;
+using runtime::TextFileRecord;
 using runtime::PendingIoError;
 
 // --- Reading and writing on a device of the test's own -----------------------
@@ -81,7 +82,7 @@ class TextStreamTest : public ::testing::Test {
     record = TextFileRecord{};
     record.mode = ModeClosed;
     record.flags = flags;
-    record.bufferSize = console::TextBufferSize;
+    record.bufferSize = runtime::TextBufferSize;
     record.bufferPointer = record.buffer;
     record.openProcedure = FakeOpen;
     if (mode == ModeInput) runtime::OpenForReading(record);
@@ -107,7 +108,7 @@ TEST_F(TextStreamTest, Byte26IsABlankUnlessLinesEndWithCrLf) {
   EXPECT_EQ(runtime::ReadInteger(input), 5);
   EXPECT_EQ(runtime::ReadInteger(input), 7);
 
-  Prepare(input, ModeInput, console::CrLfLineEnds);
+  Prepare(input, ModeInput, runtime::CrLfLineEnds);
   device = FakeDevice{};
   device.lines = {std::string("5\x1A" "7"), "9"};
   EXPECT_EQ(runtime::ReadInteger(input), 5);
@@ -118,7 +119,7 @@ TEST_F(TextStreamTest, Byte26IsABlankUnlessLinesEndWithCrLf) {
 }
 
 TEST_F(TextStreamTest, AnEmptyRefillWithCrLfLineEndsLeavesAnEndMark) {
-  Prepare(input, ModeInput, console::CrLfLineEnds);
+  Prepare(input, ModeInput, runtime::CrLfLineEnds);
   EXPECT_EQ(runtime::ReadInteger(input), 0);
   EXPECT_EQ(input.bufferEnd, 1u);
   EXPECT_EQ(input.buffer[0], 26);
@@ -140,12 +141,12 @@ TEST_F(TextStreamTest, ReadFailuresArePending) {
 }
 
 TEST_F(TextStreamTest, TheClosedStandardInputOpensWithCrLfLineEndsOnFirstRead) {
-  TextFileRecord& standard = console::StandardInput();
+  TextFileRecord& standard = runtime::StandardInput();
   Prepare(standard, ModeClosed);
   device.lines = {"61\r\n"};
   EXPECT_EQ(runtime::ReadInteger(standard), 61);
   EXPECT_EQ(standard.mode, ModeInput);
-  EXPECT_EQ(standard.flags, console::CrLfLineEnds);
+  EXPECT_EQ(standard.flags, runtime::CrLfLineEnds);
 }
 
 TEST_F(TextStreamTest, IntegersAreWrittenWithTheirSignAndNoPadding) {
@@ -190,7 +191,7 @@ TEST_F(TextStreamTest, LineEndsAreLfOrCrLfAndFlushTheStream) {
   EXPECT_EQ(device.flushes, 1);
 
   device = FakeDevice{};
-  Prepare(output, ModeOutput, console::CrLfLineEnds);
+  Prepare(output, ModeOutput, runtime::CrLfLineEnds);
   runtime::WriteLineEnd(output);
   EXPECT_EQ(device.written, "\r\n");
 }
@@ -217,7 +218,7 @@ TEST_F(TextStreamTest, StreamsInTheWrongModeFailWithTheirCodes) {
 }
 
 TEST_F(TextStreamTest, TheClosedStandardOutputOpensWithCrLfLineEndsOnFirstWrite) {
-  TextFileRecord& standard = console::StandardOutput();
+  TextFileRecord& standard = runtime::StandardOutput();
   Prepare(standard, ModeClosed);
   runtime::FlushText(standard);
   EXPECT_EQ(PendingIoError(), 0) << "flushing the closed standard output is no error";

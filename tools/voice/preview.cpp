@@ -9,6 +9,7 @@
 #include "letras/short_beep.h"
 #include "messages/message_table.h"
 #include "messages/messages.h"
+#include "platform/common/cp1252.h"
 #include "synt/segment_table.h"
 
 namespace voice {
@@ -41,21 +42,6 @@ bool AddNumber(std::string_view text, std::vector<PreviewStep>& steps) {
   if (!value || *value < INT32_MIN || *value > INT32_MAX) return false;
   AddSegments(letras::NumberSegments(static_cast<std::int32_t>(*value)), steps);
   return true;
-}
-
-std::string Utf8FromWindows1252(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out += c;
-    } else {
-      // Only Latin-1 letters occur in the messages.
-      out += static_cast<char>(0xC0 | (byte >> 6));
-      out += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return out;
 }
 
 bool AddPart(std::string_view part, std::vector<PreviewStep>& steps, std::string& error) {
@@ -140,7 +126,7 @@ std::string MessageList() {
   for (const messages::Message& message : messages::MessageTable) {
     list += std::string(message.name.substr(7)) + ":";
     for (std::size_t line = 0; line < message.lineCount; ++line) {
-      list += " \"" + Utf8FromWindows1252(message.lines[line]) + "\"";
+      list += " \"" + platform::common::Utf8FromCp1252(message.lines[line]) + "\"";
     }
     list += "\n";
   }

@@ -1,7 +1,7 @@
-// The mixer behind the audio device: independent voices of 16-bit mono
-// samples at the device rate, started and stopped at exact frame numbers,
-// and the clock that turns the moment of a call into such a frame.  No SDL
-// here: the device callback (sdl_audio.cpp) calls Render.
+// The mixer behind a stand-in's one audio device: independent voices of
+// 16-bit mono samples at the device rate, started and stopped at exact frame
+// numbers, and the clock that turns the moment of a call into such a frame.
+// The backend's device pulls the mix (Mixer::Render) from its own thread.
 #pragma once
 
 #include <array>
@@ -10,10 +10,11 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
-namespace platform::sdl {
+namespace platform::common {
 
 using Samples = std::shared_ptr<const std::vector<std::int16_t>>;
 
@@ -99,4 +100,26 @@ class SoundClock {
   std::uint64_t anchorFrame_ = 0;
 };
 
-}  // namespace platform::sdl
+// The device's side and the program's side of the mixer, each call under
+// one lock.  Until Open, and after Close, sounds are dropped: without a
+// device nothing would ever take them.
+class Mixer {
+ public:
+  static constexpr int kRate = 44100;
+
+  void Open(std::size_t bufferFrames);
+  void Close();
+  // The device asks for the next `count` frames.
+  void Render(std::int16_t* out, std::size_t count);
+  // From now on, the voice plays `samples` (or nothing).
+  void Play(Voice voice, Samples samples, bool loop);
+  void Stop(Voice voice);
+
+ private:
+  std::mutex lock_;
+  bool open_ = false;
+  MixerCore core_;
+  SoundClock clock_{kRate, 1};
+};
+
+}  // namespace platform::common

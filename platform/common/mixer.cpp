@@ -1,8 +1,8 @@
-#include "platform/sdl/sdl_mixer.h"
+#include "platform/common/mixer.h"
 
 #include <algorithm>
 
-namespace platform::sdl {
+namespace platform::common {
 
 void MixerCore::Start(std::uint64_t frame, Voice voice, Samples samples, bool loop) {
   if (!samples) samples = std::make_shared<const std::vector<std::int16_t>>();
@@ -45,7 +45,8 @@ void MixerCore::Render(std::int16_t* out, std::size_t count) {
     }
     std::size_t stretch = count - done;
     if (!events_.empty()) {
-      stretch = std::min<std::uint64_t>(stretch, events_.front().frame - (rendered_ + done));
+      stretch = static_cast<std::size_t>(
+          std::min<std::uint64_t>(stretch, events_.front().frame - (rendered_ + done)));
     }
     for (auto& slot : voices_) {
       if (!slot) continue;
@@ -109,4 +110,33 @@ std::uint64_t SoundClock::FrameFor(Clock::time_point when, bool mixerSilent) {
   return earliest;
 }
 
-}  // namespace platform::sdl
+// ---------------------------------------------------------------------------
+
+void Mixer::Open(std::size_t bufferFrames) {
+  std::lock_guard hold(lock_);
+  clock_ = SoundClock(kRate, bufferFrames);
+  open_ = true;
+}
+
+void Mixer::Close() {
+  std::lock_guard hold(lock_);
+  open_ = false;
+}
+
+void Mixer::Render(std::int16_t* out, std::size_t count) {
+  std::lock_guard hold(lock_);
+  clock_.BufferRequested(SoundClock::Clock::now(), core_.RenderedFrames());
+  core_.Render(out, count);
+}
+
+void Mixer::Play(Voice voice, Samples samples, bool loop) {
+  std::lock_guard hold(lock_);
+  if (open_) core_.Start(clock_.FrameFor(SoundClock::Clock::now(), core_.Silent()), voice, std::move(samples), loop);
+}
+
+void Mixer::Stop(Voice voice) {
+  std::lock_guard hold(lock_);
+  if (open_) core_.Stop(clock_.FrameFor(SoundClock::Clock::now(), core_.Silent()), voice);
+}
+
+}  // namespace platform::common

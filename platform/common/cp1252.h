@@ -6,15 +6,12 @@
 #include <string>
 #include <string_view>
 
-namespace platform::sdl {
+namespace platform::common {
 
 // The code point of a byte.  The five bytes the code page leaves undefined
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the C1 controls of the same value,
 // as MultiByteToWideChar does.
 char32_t UnicodeFromCp1252(unsigned char byte);
-
-// The byte for a code point, or nothing when the code page lacks it.
-std::optional<unsigned char> Cp1252FromUnicode(char32_t codePoint);
 
 std::string Utf8FromCp1252(std::string_view bytes);
 
@@ -22,4 +19,4 @@ std::string Utf8FromCp1252(std::string_view bytes);
 // `replacement`; a replacement of '\0' drops them instead.
 std::string Cp1252FromUtf8(std::string_view text, char replacement = '\0');
 
-}  // namespace platform::sdl
+}  // namespace platform::common

@@ -1,9 +1,9 @@
-#include "platform/sdl/sdl_cp1252.h"
+#include "platform/common/cp1252.h"
 
 #include <array>
 #include <cstdint>
 
-namespace platform::sdl {
+namespace platform::common {
 
 namespace {
 
@@ -90,13 +90,7 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& index) {
   return c;
 }
 
-}  // namespace
-
-char32_t UnicodeFromCp1252(unsigned char byte) {
-  if (byte >= 0x80 && byte < 0xA0) return kHighControlRow[byte - 0x80];
-  return byte;
-}
-
+// The byte for a code point, or nothing when the code page lacks it.
 std::optional<unsigned char> Cp1252FromUnicode(char32_t codePoint) {
   if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
     return static_cast<unsigned char>(codePoint);
@@ -105,6 +99,13 @@ std::optional<unsigned char> Cp1252FromUnicode(char32_t codePoint) {
     if (kHighControlRow[i] == codePoint) return static_cast<unsigned char>(0x80 + i);
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+char32_t UnicodeFromCp1252(unsigned char byte) {
+  if (byte >= 0x80 && byte < 0xA0) return kHighControlRow[byte - 0x80];
+  return byte;
 }
 
 std::string Utf8FromCp1252(std::string_view bytes) {
@@ -129,4 +130,4 @@ std::string Cp1252FromUtf8(std::string_view text, char replacement) {
   return out;
 }
 
-}  // namespace platform::sdl
+}  // namespace platform::common

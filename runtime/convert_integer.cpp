@@ -1,8 +1,8 @@
+#include "runtime/convert_integer.h"
+
 #include <cstring>
 
-#include "console/console_config.h"
-
-namespace console {
+namespace runtime {
 
 namespace {
 
@@ -101,4 +101,4 @@ ConvertedInteger ConvertInteger(const char* text) {
   return ConvertInteger(text, static_cast<int>(std::strlen(text)));
 }
 
-}  // namespace console
+}  // namespace runtime

@@ -3,14 +3,15 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/sdl/sdl_mixer.h"
+#include "platform/common/mixer.h"
 
 namespace {
 
-using platform::sdl::MixerCore;
-using platform::sdl::Samples;
-using platform::sdl::SoundClock;
-using platform::sdl::Voice;
+using platform::common::Mixer;
+using platform::common::MixerCore;
+using platform::common::Samples;
+using platform::common::SoundClock;
+using platform::common::Voice;
 using namespace std::chrono_literals;
 
 Samples Make(std::vector<std::int16_t> samples) {
@@ -23,7 +24,7 @@ std::vector<std::int16_t> Render(MixerCore& mixer, std::size_t count) {
   return out;
 }
 
-TEST(SdlMixer, StartsAndStopsAtTheExactFrameInsideABuffer) {
+TEST(Mixer, StartsAndStopsAtTheExactFrameInsideABuffer) {
   MixerCore mixer;
   mixer.Start(3, Voice::Tone, Make({5, 6}), true);
   mixer.Stop(8, Voice::Tone);
@@ -31,7 +32,7 @@ TEST(SdlMixer, StartsAndStopsAtTheExactFrameInsideABuffer) {
   EXPECT_TRUE(mixer.Silent());
 }
 
-TEST(SdlMixer, LoopsWithoutAGapAcrossBuffers) {
+TEST(Mixer, LoopsWithoutAGapAcrossBuffers) {
   MixerCore mixer;
   mixer.Start(0, Voice::Tone, Make({1, 2, 3}), true);
   std::vector<std::int16_t> all;
@@ -44,21 +45,21 @@ TEST(SdlMixer, LoopsWithoutAGapAcrossBuffers) {
   EXPECT_FALSE(mixer.Silent());
 }
 
-TEST(SdlMixer, PlaysOnceThroughAndThenFallsSilent) {
+TEST(Mixer, PlaysOnceThroughAndThenFallsSilent) {
   MixerCore mixer;
   mixer.Start(1, Voice::Speech, Make({7, 8, 9}), false);
   EXPECT_EQ(Render(mixer, 6), (std::vector<std::int16_t>{0, 7, 8, 9, 0, 0}));
   EXPECT_TRUE(mixer.Silent());
 }
 
-TEST(SdlMixer, ANewSoundOnAVoiceReplacesTheOldOne) {
+TEST(Mixer, ANewSoundOnAVoiceReplacesTheOldOne) {
   MixerCore mixer;
   mixer.Start(0, Voice::Speech, Make({1, 1, 1, 1, 1, 1}), false);
   mixer.Start(2, Voice::Speech, Make({4, 4}), false);
   EXPECT_EQ(Render(mixer, 6), (std::vector<std::int16_t>{1, 1, 4, 4, 0, 0}));
 }
 
-TEST(SdlMixer, AddsVoicesAndClipsTheSum) {
+TEST(Mixer, AddsVoicesAndClipsTheSum) {
   MixerCore mixer;
   mixer.Start(0, Voice::Tone, Make({30000, -30000, 100}), false);
   mixer.Start(0, Voice::Speech, Make({30000, -30000, 100}), false);
@@ -66,25 +67,44 @@ TEST(SdlMixer, AddsVoicesAndClipsTheSum) {
   EXPECT_EQ(Render(mixer, 3), (std::vector<std::int16_t>{32767, -32768, 201}));
 }
 
-TEST(SdlMixer, AnEventForAFrameAlreadyRenderedStartsWithTheNextBuffer) {
+TEST(Mixer, AnEventForAFrameAlreadyRenderedStartsWithTheNextBuffer) {
   MixerCore mixer;
   Render(mixer, 4);
   mixer.Start(1, Voice::Tone, Make({2}), true);
   EXPECT_EQ(Render(mixer, 2), (std::vector<std::int16_t>{2, 2}));
 }
 
-TEST(SdlMixer, KeepsTheOrderOfCallsEvenWhenALaterCallNamesAnEarlierFrame) {
+TEST(Mixer, KeepsTheOrderOfCallsEvenWhenALaterCallNamesAnEarlierFrame) {
   MixerCore mixer;
   mixer.Start(5, Voice::Tone, Make({3}), true);
   mixer.Stop(2, Voice::Tone);  // given after the start: must not be undone by it
   EXPECT_EQ(Render(mixer, 7), (std::vector<std::int16_t>{0, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(SdlMixer, AnEmptyLoopIsSilenceNotAHang) {
+TEST(Mixer, AnEmptyLoopIsSilenceNotAHang) {
   MixerCore mixer;
   mixer.Start(0, Voice::Tone, Make({}), true);
   EXPECT_EQ(Render(mixer, 3), (std::vector<std::int16_t>{0, 0, 0}));
   EXPECT_TRUE(mixer.Silent());
+}
+
+// Without a device nothing would ever take the sounds: they are dropped,
+// not queued without end, and a device opened later starts silent.
+TEST(Mixer, DropsSoundsWhileNoDeviceIsOpen) {
+  Mixer mixer;
+  mixer.Play(Voice::Tone, Make({4, 4}), true);
+  mixer.Open(2);
+  std::vector<std::int16_t> out(2, 999);
+  mixer.Render(out.data(), out.size());
+  EXPECT_EQ(out, (std::vector<std::int16_t>{0, 0}));
+  mixer.Play(Voice::Tone, Make({4}), true);
+  mixer.Render(out.data(), out.size());
+  mixer.Render(out.data(), out.size());
+  EXPECT_EQ(out, (std::vector<std::int16_t>{4, 4}));
+  mixer.Close();
+  mixer.Stop(Voice::Tone);  // dropped too: the tone goes on in what was mixed
+  mixer.Render(out.data(), out.size());
+  EXPECT_EQ(out, (std::vector<std::int16_t>{4, 4}));
 }
 
 // --- The clock ----------------------------------------------------------------
@@ -93,13 +113,13 @@ constexpr int kRate = 1000;  // one frame per millisecond keeps the arithmetic r
 constexpr std::size_t kBuffer = 20;
 const SoundClock::Clock::time_point kStart{};
 
-TEST(SdlSoundClock, StartsASoundOneBufferAfterTheFramesAlreadyRendered) {
+TEST(SoundClock, StartsASoundOneBufferAfterTheFramesAlreadyRendered) {
   SoundClock clock(kRate, kBuffer);
   clock.BufferRequested(kStart, 100);  // frames 100..119 rendered now
   EXPECT_EQ(clock.FrameFor(kStart + 5ms, true), 125u);
 }
 
-TEST(SdlSoundClock, FollowsTheWallClockExactlyWithinOneStretchOfSound) {
+TEST(SoundClock, FollowsTheWallClockExactlyWithinOneStretchOfSound) {
   SoundClock clock(kRate, kBuffer);
   clock.BufferRequested(kStart, 0);
   std::uint64_t start = clock.FrameFor(kStart + 3ms, true);
@@ -111,7 +131,7 @@ TEST(SdlSoundClock, FollowsTheWallClockExactlyWithinOneStretchOfSound) {
   EXPECT_EQ(stop - start, 200u);
 }
 
-TEST(SdlSoundClock, TakesANewAnchorOnceTheMixerHasFallenSilent) {
+TEST(SoundClock, TakesANewAnchorOnceTheMixerHasFallenSilent) {
   SoundClock clock(kRate, kBuffer);
   clock.BufferRequested(kStart, 0);
   clock.FrameFor(kStart, true);
@@ -120,7 +140,7 @@ TEST(SdlSoundClock, TakesANewAnchorOnceTheMixerHasFallenSilent) {
   EXPECT_EQ(clock.FrameFor(kStart + 500ms, true), 420u);
 }
 
-TEST(SdlSoundClock, GivesUpAnAnchorWhoseFrameIsAlreadyRendered) {
+TEST(SoundClock, GivesUpAnAnchorWhoseFrameIsAlreadyRendered) {
   SoundClock clock(kRate, kBuffer);
   clock.BufferRequested(kStart, 0);
   clock.FrameFor(kStart, true);  // anchored at frame 20
@@ -129,7 +149,7 @@ TEST(SdlSoundClock, GivesUpAnAnchorWhoseFrameIsAlreadyRendered) {
   EXPECT_EQ(clock.FrameFor(kStart + 100ms, false), 300u);
 }
 
-TEST(SdlSoundClock, StartsAtTheFirstBufferWhenTheDeviceHasNotAskedYet) {
+TEST(SoundClock, StartsAtTheFirstBufferWhenTheDeviceHasNotAskedYet) {
   SoundClock clock(kRate, kBuffer);
   EXPECT_EQ(clock.FrameFor(kStart, true), 0u);
 }
