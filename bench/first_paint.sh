@@ -13,7 +13,6 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 HERE="$ROOT/tests/integration"
 source "$HERE/lib.sh"
-source "$HERE/game_lib.sh"
 
 BUILD_DIR="$(cd "${1:-$ROOT/build/release}" && pwd)" || exit 1
 RUNS="${2:-7}"
@@ -21,6 +20,7 @@ TOOL="$BUILD_DIR/bench/first_paint"
 TEST_NAME="first-paint"
 setup_build linux "$BUILD_DIR/mirabo"
 [ -x "$TOOL" ] || fail "$TOOL is not built (cmake --build $BUILD_DIR --target first_paint)"
+hold_timed_lock
 start_desktop
 write_config ""
 

@@ -10,7 +10,6 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 HERE="$ROOT/tests/integration"
 source "$HERE/lib.sh"
-source "$HERE/game_lib.sh"
 
 BUILD_DIR="$(cd "${1:-$ROOT/build/release}" && pwd)" || exit 1
 TEST_NAME="peak-memory"

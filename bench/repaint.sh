@@ -15,6 +15,7 @@ REPETITIONS="${2:-5}"
 BENCH="$BUILD_DIR/bench/bench_repaint"
 [ -x "$BENCH" ] || fail "$BENCH is not built (cmake --build $BUILD_DIR --target bench_repaint)"
 require_tools Xvfb xdpyinfo python3
+hold_timed_lock
 start_private_display
 
 # Google Benchmark sizes each repetition by the drawing thread's processor

@@ -32,6 +32,10 @@ TEST_PACKAGES=(
   tesseract-ocr tesseract-ocr-por
 )
 
+# What scripts/fuzz adds: clang with its libFuzzer runtime.
+# shellcheck disable=SC2034  # used by scripts/test and scripts/fuzz
+FUZZ_PACKAGES=(clang libclang-rt-dev)
+
 # Runs a command as root: directly when we are root, else through sudo.
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then
@@ -81,4 +85,33 @@ build_preset() {
     echo "error: building preset $preset failed" >&2
     return 1
   fi
+}
+
+# The wall time of named stages, kept in the file STAGE_LOG so that stages
+# run in a subshell or in the background are counted too: stage_begin NAME
+# ... stage_end; stage_report prints one line a stage, in the order they
+# began.
+format_seconds() {
+  printf '%dm%02ds' $(($1 / 60)) $(($1 % 60))
+}
+
+stage_begin() {
+  STAGE_NAME="$1" STAGE_STARTED=$(date +%s)
+  echo "== $STAGE_NAME ($(date +%H:%M:%S))"
+}
+
+stage_end() {
+  local ended
+  ended=$(date +%s)
+  printf '%s\t%s\t%s\n' "$STAGE_NAME" "$STAGE_STARTED" "$ended" >>"${STAGE_LOG:-/dev/null}"
+  echo "== $STAGE_NAME: $(format_seconds $((ended - STAGE_STARTED)))"
+}
+
+stage_report() {
+  local name begin end first=""
+  while IFS=$'\t' read -r name begin end; do
+    [ -n "$first" ] || first="$begin"
+    printf '   %-24s %s   (from +%s to +%s)\n' "$name:" "$(format_seconds $((end - begin)))" \
+      "$(format_seconds $((begin - first)))" "$(format_seconds $((end - first)))"
+  done < <(sort -t $'\t' -k2,2n "$STAGE_LOG")
 }

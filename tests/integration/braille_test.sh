@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck source=lib.sh disable=SC2034
 # Six-key braille entry on the real program, with key presses and releases
 # sent one by one as a player's fingers would:
 #
@@ -15,18 +16,9 @@
 #                 100 Hz (mode 0), and nothing for the second F12; 200 ms
 #                 each, measured in the sound captured by SDL's disk driver.
 #
-#   braille_test.sh linux  SCENARIO PATH/TO/mirabo
-#   braille_test.sh wine64 SCENARIO PATH/TO/mirabo.exe WINEPREFIX
-# shellcheck source-path=SCRIPTDIR
-set -uo pipefail
-HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$HERE/lib.sh"
-source "$HERE/game_lib.sh"
-
-[ $# -ge 3 ] || fail "usage: $0 linux|wine32|wine64 SCENARIO PROGRAM [WINEPREFIX]"
-SCENARIO="$2"
-TEST_NAME="braille-$1-$SCENARIO"
-setup_build "$1" "$3" "${4:-}"
+#   braille_test.sh BUILD SCENARIO PROGRAM [WINE_TEMPLATE]
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+begin_test braille "$@"
 require_tools setxkbmap compare
 
 # Yellow letters (14) on blue (1), so that the screens can be read.
@@ -64,7 +56,7 @@ digit_chord() {
 cells_differ() {
   local first="$1" column="$2" row="$3" second="$4" other_column="$5" other_row="$6"
   local width height cell_width line_height
-  read -r width height < <(image_size "$first")
+  read -r width height < <(harness screen size "$first")
   cell_width=$((width / 80)) line_height=$((height / 25))
   compare -metric AE \
     "${first}[${cell_width}x${line_height}+$((column * cell_width))+$((row * line_height))]" \
@@ -72,28 +64,19 @@ cells_differ() {
     null: 2>&1 | cut -d' ' -f1
 }
 
-# The X server takes Ctrl+Alt+F1..F12 for switching virtual terminals and
-# never passes the press on; the game's mode keys need them.
-free_server_keys() {
-  setxkbmap -option srvrkeys:none || fail "setxkbmap could not free Ctrl+Alt+F11 and F12"
-}
-
-# MIRABO_KEEP_CAPTURE=1 keeps the captured sound beside the screenshots.
-keep_capture() {
-  if [ -n "${MIRABO_KEEP_CAPTURE:-}" ]; then
-    cp "$CAPTURE" "$SHOT_DIR/$TEST_NAME.raw" 2>/dev/null || true
-  fi
-}
-
 case "$SCENARIO" in
   chord-game)
     start_desktop
     free_server_keys
     write_config "$COLOURS"$'[BRAILLE]\nMODO=2\n'
-    if [ "$BUILD" = linux ]; then
-      AUDIO=disk CAPTURE="$WORK/capture.raw" TIMED=1
-    fi
+    [ "$BUILD" = linux ] && SOUND=capture
     start_game
+    if [ "$TIMED" = 1 ]; then
+      # The signal is measured, the rest of the game is not: the lock goes
+      # once the signal and what follows it are in the capture.
+      wait_for_sound 1500
+      release_timed_lock
+    fi
     wait_for_rows start "11 0 0" 60
     check_reading "$SHOT" 0 "Tecle enter"
     enter_chord
@@ -129,34 +112,27 @@ case "$SCENARIO" in
       fail "the chords for 0, 8 and 2 did not type three different digits"
     fi
     if [ "$BUILD" = linux ]; then
-      keep_capture
+      keep_sound
       # The window's creation applies MODO=2 and sounds its signal before
       # anything is spoken; the speech may follow without a pause.  The
       # first tone's wait also serves the window's first messages (its
       # first painting draws every glyph), which may lengthen it.
-      python3 "$HERE/tones.py" starts "$CAPTURE" "800:195-260,400:200,+" >"$WORK/tones.txt" 2>&1
-      status=$?
-      cat "$WORK/tones.txt"
-      [ "$status" -eq 0 ] || fail "the start-up signal of mode 2 is not 800 Hz then 400 Hz"
+      harness capture tones "$CAPTURE" --first "800:195-260,400:200,+" ||
+        fail "the start-up signal of mode 2 is not 800 Hz then 400 Hz"
     fi
     ;;
 
   mode-signals)
-    [ "$BUILD" = linux ] ||
-      skip "the mode signals are measured only on Linux: they are captured with SDL's disk audio driver, and Wine has no such driver"
+    [ "$BUILD" = linux ] || fail "the mode signals are measured only in the Linux build's disk capture"
     start_desktop
     free_server_keys
     write_config "$COLOURS"
-    AUDIO=disk CAPTURE="$WORK/capture.raw" TIMED=1
+    SOUND=capture
     start_game
     wait_for_rows start "11 0 0" 60
     # The start message speaks "Tecle enter" once, beeps, pauses and then
     # waits for a key: wait for a second of silence after it.
-    for _ in $(seq 150); do
-      python3 "$HERE/tones.py" quiet "$CAPTURE" 1000 && break
-      sleep 0.2
-    done
-    python3 "$HERE/tones.py" quiet "$CAPTURE" 1000 ||
+    harness capture wait quiet "$CAPTURE" 1000 --pid "$PROGRAM_PID" --timeout 30 ||
       fail "the start screen did not fall silent within 30 s"
     FROM=$(stat -c %s "$CAPTURE")
     echo "The start screen is silent; the capture holds $FROM bytes"
@@ -167,12 +143,12 @@ case "$SCENARIO" in
     done
     # The capture is written in 100 ms buffers.
     sleep 0.5
-    keep_capture
+    keep_sound
     # The second Ctrl+Alt+F12 is silent: the capture must reach well past it.
     captured_ms=$((($(stat -c %s "$CAPTURE") - FROM) / 88))
     echo "Captured $captured_ms ms of sound since the first Ctrl+Alt+F11"
     [ "$captured_ms" -ge 4000 ] || fail "the capture stopped $captured_ms ms after the first key"
-    python3 "$HERE/tones.py" expect "$CAPTURE" "$FROM" 800:200,1600:200 800:200,400:200 100:200 ||
+    harness capture tones "$CAPTURE" --from-byte "$FROM" 800:200,1600:200 800:200,400:200 100:200 ||
       fail "the mode keys did not sound the signals of modes 1, 2 and 0 (and nothing for the second Ctrl+Alt+F12)"
     focus_game
     xdotool key --clearmodifiers alt+F4

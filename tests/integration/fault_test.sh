@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# What the Linux program does when something around it is wrong: a voice
-# file that is missing or unreadable, no audio device, a MIRABO.INI that
-# cannot be read or holds nonsense, a font that does not exist, the window
-# closed at awkward moments, Ctrl+Break while a tone sounds.  Each scenario
-# checks the exit code, that the program neither crashes nor hangs (every
-# wait is bounded and a timeout fails with the program's output), and the
-# behaviour the case calls for:
+# shellcheck source=lib.sh disable=SC2034
+# What the program does when something around it is wrong: a voice file
+# that is missing or unreadable, no audio device, a MIRABO.INI that cannot
+# be read or holds nonsense, a font that does not exist, the window closed
+# at awkward moments, Ctrl+Break while a tone sounds.  Each scenario checks
+# the exit code, that the program neither crashes nor hangs (every wait is
+# bounded and a timeout fails with the program's output), and the behaviour
+# the case calls for:
 #
 #   mute-no-voice        no fones.DAT anywhere the program looks
 #   mute-truncated-voice a fones.DAT whose WAV header promises 2.6 MB of
@@ -13,12 +14,15 @@
 #   mute-not-a-wave      a fones.DAT of random bytes
 #                        These three win a game typed ahead (Enter, 0 8 2 2)
 #                        with exit 0, no quicker than the sum of the game's
-#                        waits, and SDL's disk audio driver captures the
-#                        beeps and nothing else, at the times the game's own
-#                        timeline gives.
-#   no-audio-device      SDL_AUDIODRIVER names a driver that does not exist:
-#                        the same game, silent, ends with exit 0 no quicker
-#                        than its waits and not much slower.
+#                        waits, and the captured sound holds the beeps and
+#                        nothing else, at the times the game's own timeline
+#                        gives.  (Linux, and no-voice on Windows too.)
+#   no-audio-device      no sound device: the same game, silent, ends with
+#                        exit 0 no quicker than its waits and not much
+#                        slower.  On Linux SDL_AUDIODRIVER names a driver
+#                        that does not exist; under Wine the prefix has no
+#                        sound driver, and the device that would capture
+#                        any sound is never opened.
 #   ini-directory        MIRABO.INI is a directory: every default (white on
 #                        black, the default font's cells)
 #   ini-fifo             MIRABO.INI is a named pipe with no writer: every
@@ -48,45 +52,27 @@
 #                        it is taken while the braille signal's first tone
 #                        sounds: exit 255, and the capture ends in that tone
 #
-#   fault_test.sh linux SCENARIO PATH/TO/mirabo
+#   fault_test.sh BUILD SCENARIO PROGRAM [WINE_TEMPLATE]
 #
 # With MIRABO_UNTIMED=1 (the sanitizer build, whose slower drawing between
 # the waits is not the program's pacing) nothing is measured against the
 # clock beyond the lower bound of a game's length.
-set -uo pipefail
-HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$HERE/lib.sh"
-source "$HERE/game_lib.sh"
-
-[ $# -ge 3 ] || fail "usage: $0 linux SCENARIO PROGRAM"
-[ "$1" = linux ] || skip "these cases run on the Linux build only"
-SCENARIO="$2"
-TEST_NAME="fault-$1-$SCENARIO"
-setup_build "$1" "$3"
-TABLE="${MIRABO_SEGMENT_TABLE:-$HERE/../../synt/segment_table.h}"
-TIMELINE_TOOL="${MIRABO_GAME_TIMELINE:-}"
-UNTIMED="${MIRABO_UNTIMED:-0}"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+begin_test fault "$@"
+case "$BUILD:$SCENARIO" in
+  linux:* | *:mute-no-voice | *:no-audio-device) ;;
+  *) fail "the scenario '$SCENARIO' is written for the Linux build only" ;;
+esac
 
 # The defaults: white (15) letters on black (0).
 FOREGROUND=FFFFFF
 BACKGROUND=000000
 WIN_LINES=(0 8 2 2)
 
-# The game's own sequences for the winning game, played on the recording
-# double: sets TIMELINE and EXPECTED_MS (the sum of the waits to the exit).
-game_timeline() {
-  [ -x "$TIMELINE_TOOL" ] ||
-    missing "the game_timeline program is not built (MIRABO_GAME_TIMELINE='$TIMELINE_TOOL')"
-  TIMELINE="$WORK/timeline.txt"
-  "$TIMELINE_TOOL" "${WIN_LINES[@]}" >"$TIMELINE" || fail "game_timeline failed"
-  EXPECTED_MS="$(awk '$1 == "exit" && $2 == 0 { print $3 }' "$TIMELINE")"
-  [ -n "$EXPECTED_MS" ] || fail "on the recording double the game does not win: $(tail -n 3 "$TIMELINE")"
-  echo "On the recording double the game ends after $EXPECTED_MS ms of waits, beeps and pauses"
-}
-
-# The program run from a directory of its own, so that the voice beside the
-# build is not found: the program looks in the current directory, its own
-# directory and the installed data directory.
+# The Linux program run from a directory of its own, so that the voice
+# beside the build is not found: it looks in the current directory, its
+# own directory and the installed data directory.  (A Windows build runs
+# from its own directory already.)
 private_program() {
   mkdir -p "$WORK/bin"
   cp "$PROGRAM" "$WORK/bin/mirabo" || fail "could not copy $PROGRAM"
@@ -96,12 +82,12 @@ private_program() {
 # A fones.DAT that is whole: the one built beside the program, else a voice
 # of test tones.
 whole_voice() {
-  local target="$1" built
+  local built
   built="$(dirname "$PROGRAM")/fones.DAT"
   if [ -f "$built" ]; then
-    cp "$built" "$target"
+    cp "$built" "$RUN_DIR/fones.DAT"
   else
-    python3 "$HERE/audio.py" tone-voice "$TABLE" "$target" >/dev/null || fail "could not write a test voice"
+    write_test_voice
   fi
 }
 
@@ -114,35 +100,41 @@ win_typed_ahead() {
   focus_game
   type_text "$typed"
   expect_exit 0 240 "a winning game typed ahead ($(tr '\r' ' ' <<<"$typed"))"
-  ELAPSED_MS=$(awk -v a="$STARTED_AT" -v b="$(date +%s.%N)" 'BEGIN { printf "%d", (b - a) * 1000 }')
-  echo "The program ran for $ELAPSED_MS ms (wall clock, start to exit, polled)"
-  if [ -n "${EXPECTED_MS:-}" ]; then
-    # Every wait is a sleep of at least its length; start-up and polling
-    # only add to them.
-    [ "$ELAPSED_MS" -ge "$EXPECTED_MS" ] ||
-      fail "the game ended after $ELAPSED_MS ms, sooner than its $EXPECTED_MS ms of waits"
-  fi
+  ELAPSED_MS=$(elapsed_ms "$STARTED_AT" "$EXITED_AT")
+  echo "The program ran for $ELAPSED_MS ms (wall clock, start to exit)"
+  # Every wait is a sleep of at least its length; start-up only adds to them.
+  [ "$ELAPSED_MS" -ge "$PLANNED_MS" ] ||
+    fail "the game ended after $ELAPSED_MS ms, sooner than its $PLANNED_MS ms of waits"
 }
 
 # A mute game: the winning game with the sound captured; only the beeps
 # may be heard.
 mute_game() {
-  game_timeline
-  AUDIO=disk CAPTURE="$WORK/capture.raw"
-  [ "$UNTIMED" = 1 ] || TIMED=1
+  plan_game "${WIN_LINES[@]}"
+  SOUND=capture
   start_desktop
   write_config ""
   start_game
   wait_for_start_screen
   win_typed_ahead
-  cp "$CAPTURE" "$SHOT_DIR/$TEST_NAME-capture.raw" 2>/dev/null || true
-  if [ "$UNTIMED" = 1 ]; then
-    python3 "$HERE/audio.py" mute "$CAPTURE" "$TIMELINE" untimed
-  else
-    python3 "$HERE/audio.py" mute "$CAPTURE" "$TIMELINE"
-  fi || fail "the captured sound is not the game's beeps alone$(program_log)"
-  grep -i -E 'sanitizer|runtime error' "$WORK/program.log" && fail "the program reported errors$(program_log)"
-  return 0
+  keep_sound
+  case "$BUILD" in
+    linux)
+      keep "$CAPTURE" capture.raw
+      if [ "$UNTIMED" = 1 ]; then
+        harness capture mute "$CAPTURE" "$TIMELINE" --untimed
+      else
+        harness capture mute "$CAPTURE" "$TIMELINE"
+      fi || fail "the captured sound is not the game's beeps alone$(program_log)"
+      if grep -i -E 'sanitizer|runtime error' "$WORK/program.log"; then
+        fail "the program reported errors$(program_log)"
+      fi
+      ;;
+    *)
+      harness capture wine-game "$OPENINGS" "$TIMELINE" --mute --exited-at "$EXITED_AT" ||
+        fail "the sound Wine played is not the game's beeps alone at their times"
+      ;;
+  esac
 }
 
 # A MIRABO.INI that is not a file of settings at all: the start screen in
@@ -150,7 +142,7 @@ mute_game() {
 default_screen_game() {
   start_game
   wait_for_start_screen
-  read -r width height < <(image_size "$SHOT")
+  read -r width height < <(harness screen size "$SHOT")
   echo "Client area $width x $height"
   # The default font is 9 x 22 cells.
   [ "$width" -eq 720 ] && [ "$height" -eq 550 ] ||
@@ -166,9 +158,9 @@ check_huge_window() {
   while :; do
     kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended before its start screen$(program_log)"
     if shoot start; then
-      read -r width height < <(image_size "$SHOT")
-      fg_pixels=$(count_colour "$SHOT" "${width}x${height}+0+0" "$FOREGROUND")
-      bg_pixels=$(count_colour "$SHOT" "${width}x${height}+0+0" "$BACKGROUND")
+      read -r width height < <(harness screen size "$SHOT")
+      fg_pixels=$(harness screen count "$SHOT" "$FOREGROUND" --rectangle "${width}x${height}+0+0")
+      bg_pixels=$(harness screen count "$SHOT" "$BACKGROUND" --rectangle "${width}x${height}+0+0")
       [ "$fg_pixels" -ge 2000 ] && [ "$bg_pixels" -ge 20000 ] && break
     fi
     [ "$(date +%s)" -lt "$deadline" ] ||
@@ -191,16 +183,21 @@ repeat_to() {
 
 case "$SCENARIO" in
   mute-no-voice)
-    private_program
+    if [ "$BUILD" = linux ]; then
+      private_program
+    else
+      rm -f "$RUN_DIR/fones.DAT"
+    fi
     mute_game
     ;;
 
   mute-truncated-voice)
     private_program
-    whole_voice "$WORK/whole.DAT"
+    whole_voice
+    mv "$RUN_DIR/fones.DAT" "$WORK/whole.DAT"
     # The header and the first 1000 samples: the first range starts at
     # sample 6615, so every range lies beyond the end of the file.
-    python3 - "$WORK/whole.DAT" "$RUN_DIR/fones.DAT" <<'EOF' || fail "could not cut the voice"
+    python3 - "$WORK/whole.DAT" "$RUN_DIR/fones.DAT" <<'PYTHON' || fail "could not cut the voice"
 import struct, sys
 data = open(sys.argv[1], "rb").read()
 assert data[:4] == b"RIFF" and data[8:12] == b"WAVE", "the voice is no RIFF WAVE file"
@@ -208,7 +205,7 @@ start = data.index(b"data", 12) + 8
 open(sys.argv[2], "wb").write(data[:start + 2000])
 riff, = struct.unpack("<I", data[4:8])
 print(f"fones.DAT: {start + 2000} of the {riff + 8} bytes its header announces")
-EOF
+PYTHON
     mute_game
     ;;
 
@@ -223,28 +220,32 @@ sys.stdout.buffer.write(random.Random(1961).randbytes(65536))' >"$RUN_DIR/fones.
   no-audio-device)
     # The program's own voice is found (beside it, or in the current
     # directory), so the segments are sent; the device is what is missing.
-    [ -f "$(dirname "$PROGRAM")/fones.DAT" ] || whole_voice "$RUN_DIR/fones.DAT"
-    game_timeline
-    AUDIO=no-such-audio-driver
-    [ "$UNTIMED" = 1 ] || TIMED=1
+    [ -f "$(dirname "$PROGRAM")/fones.DAT" ] || whole_voice
+    plan_game "${WIN_LINES[@]}"
+    SOUND=none
     start_desktop
     write_config ""
     start_game
     wait_for_start_screen
     win_typed_ahead
+    keep_sound
     if [ "$UNTIMED" = 1 ]; then
       echo "(untimed build: the game's length is not bounded from above)"
-    else
+    elif [ "$BUILD" = linux ]; then
       # Start-up, drawing and the poll add a few seconds on a busy machine;
       # a game that waited twice somewhere would add far more.
-      limit=$((EXPECTED_MS * 115 / 100 + 10000))
+      limit=$((PLANNED_MS * 115 / 100 + 10000))
       [ "$ELAPSED_MS" -le "$limit" ] ||
-        fail "the silent game took $ELAPSED_MS ms, more than $limit ms for $EXPECTED_MS ms of waits"
+        fail "the silent game took $ELAPSED_MS ms, more than $limit ms for $PLANNED_MS ms of waits"
+    else
+      harness capture wine-silent "$OPENINGS" "$TIMELINE" --started-at "$STARTED_AT" \
+        --shown-at "$SHOWN_AT" --exited-at "$EXITED_AT" ||
+        fail "without a sound device the game is not silent in the time of its waits"
     fi
     ;;
 
   ini-directory)
-    game_timeline
+    plan_game "${WIN_LINES[@]}"
     start_desktop
     mkdir -p "$WORK/config/mirabo/MIRABO.INI"
     printf '[VIDEO]\nCORFUNDO=1\n' >"$WORK/config/mirabo/MIRABO.INI/MIRABO.INI"
@@ -253,14 +254,14 @@ sys.stdout.buffer.write(random.Random(1961).randbytes(65536))' >"$RUN_DIR/fones.
 
   ini-fifo)
     # A named pipe that nobody writes: reading it would wait for ever.
-    game_timeline
+    plan_game "${WIN_LINES[@]}"
     start_desktop
     mkfifo "$WORK/config/mirabo/MIRABO.INI" || fail "could not make a named pipe"
     default_screen_game
     ;;
 
   ini-garbage)
-    game_timeline
+    plan_game "${WIN_LINES[@]}"
     start_desktop
     python3 -c '
 import random, sys
@@ -277,7 +278,7 @@ sys.stdout.buffer.write(random.Random(2024).randbytes(8192))' >"$WORK/config/mir
     # still type.  AMPLIF 99999 is the character 9: factor 1.  The font is
     # 100000 x 100000, bold beyond any weight, and CANTOTELA 100000 does not
     # start with S: maximised.
-    game_timeline
+    plan_game "${WIN_LINES[@]}"
     FOREGROUND=FFFF00
     BACKGROUND=80FF80
     start_desktop
@@ -294,7 +295,7 @@ sys.stdout.buffer.write(random.Random(2024).randbytes(8192))' >"$WORK/config/mir
     # AMPLIF take the code of "-": braille entry and factor 5.  Width
     # -100000 leaves the face's own width; height -100000 asks for
     # 512-point characters.  CANTOTELA -1: maximised.
-    game_timeline
+    plan_game "${WIN_LINES[@]}"
     FOREGROUND=FF8080
     BACKGROUND=FFFFFF
     start_desktop
@@ -309,7 +310,7 @@ sys.stdout.buffer.write(random.Random(2024).randbytes(8192))' >"$WORK/config/mir
     # twice over; LENTO S; CORFUNDO 1 and CORLETRA 14 (the digits before the
     # first letter): yellow on blue; MODO 0; AMPLIF 0, i.e. factor 2; a face
     # named by 79 letters, which does not exist; cells of 10 x 24.
-    game_timeline
+    plan_game "${WIN_LINES[@]}"
     FOREGROUND=FFFF00
     BACKGROUND=0000FF
     start_desktop
@@ -328,7 +329,7 @@ sys.stdout.buffer.write(random.Random(2024).randbytes(8192))' >"$WORK/config/mir
     write_config "$config"
     start_game
     wait_for_start_screen
-    read -r width height < <(image_size "$SHOT")
+    read -r width height < <(harness screen size "$SHOT")
     echo "Client area $width x $height"
     [ "$width" -eq 800 ] && [ "$height" -eq 600 ] ||
       fail "the window is $width x $height, not 80 x 25 cells of 10 x 24 pixels"
@@ -336,18 +337,18 @@ sys.stdout.buffer.write(random.Random(2024).randbytes(8192))' >"$WORK/config/mir
     ;;
 
   missing-font)
-    game_timeline
+    plan_game "${WIN_LINES[@]}"
     FOREGROUND=FFFF00
     BACKGROUND=0000FF
     start_desktop
     write_config $'[VIDEO]\nCORFUNDO=1\nCORLETRA=14\nFONTE=NoSuchFaceAtAll\nLARGURALETRA=11\nALTURALETRA=26\n'
     start_game
     wait_for_start_screen
-    read -r width height < <(image_size "$SHOT")
+    read -r width height < <(harness screen size "$SHOT")
     echo "Client area $width x $height"
     [ "$width" -eq 880 ] && [ "$height" -eq 650 ] ||
       fail "the window is $width x $height, not 80 x 25 cells of 11 x 26 pixels"
-    letters=$(python3 "$HERE/screen.py" count "$SHOT" 0 "$FOREGROUND")
+    letters=$(row_pixels "$SHOT" 0 "$FOREGROUND")
     echo "Start screen, row 0: $letters pixels of #$FOREGROUND"
     [ "$letters" -ge 150 ] || fail "'Tecle enter' has only $letters pixels of the letter colour"
     check_reading "$SHOT" 0 "Tecle enter"
@@ -361,7 +362,7 @@ sys.stdout.buffer.write(random.Random(2024).randbytes(8192))' >"$WORK/config/mir
     # room's lines are on the screen, the capture tells whether the close
     # came while it was spoken: two beeps (the start message's and the
     # room's first), not the third.
-    AUDIO=disk CAPTURE="$WORK/capture.raw"
+    SOUND=capture
     start_desktop
     write_config ""
     start_game
@@ -371,12 +372,7 @@ sys.stdout.buffer.write(random.Random(2024).randbytes(8192))' >"$WORK/config/mir
     focus_game
     xdotool key --clearmodifiers alt+F4
     expect_exit 0 30 "Alt+F4 while the first room is spoken"
-    beeps=$(python3 -c '
-import sys
-sys.path.insert(0, sys.argv[1])
-import audio
-print(len(audio.find_beeps(audio.load(sys.argv[2]))))' "$HERE" "$CAPTURE") ||
-      fail "could not read the capture"
+    beeps=$(harness capture beeps "$CAPTURE") || fail "could not read the capture"
     echo "Beep stretches in the capture: $beeps"
     [ "$beeps" -eq 2 ] ||
       fail "$beeps beep stretches in the capture, not 2: the close was not taken while the first room was spoken"
@@ -415,24 +411,15 @@ print(len(audio.find_beeps(audio.load(sys.argv[2]))))' "$HERE" "$CAPTURE") ||
 
   ctrl-break-in-tone)
     # A voice without speech, so that the tones are heard alone.
-    python3 -c '
-import struct, sys
-data = b"\0\0"
-sys.stdout.buffer.write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVE" + b"fmt "
-    + struct.pack("<IHHIIHH", 16, 1, 1, 22050, 44100, 2, 16) + b"data"
-    + struct.pack("<I", len(data)) + data)' >"$RUN_DIR/fones.DAT"
-    AUDIO=disk CAPTURE="$WORK/capture.raw"
+    write_silent_voice
+    SOUND=capture
     start_desktop
     write_config ""
-    free_ctrl_alt_function_keys
+    free_server_keys
     start_game
     wait_for_start_screen
     # The start message's beep has sounded and the game waits for a key.
-    for _ in $(seq 150); do
-      python3 "$HERE/audio.py" started "$CAPTURE" 700 && break
-      kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended$(program_log)"
-      sleep 0.2
-    done
+    wait_for_sound 700
     focus_game
     # One command: Ctrl+Break is queued while the 800 Hz note's 200 ms wait
     # runs, and taken when that wait ends, the note still sounding.
@@ -441,12 +428,12 @@ sys.stdout.buffer.write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVE" + 
     size=$(stat -c %s "$CAPTURE")
     sleep 1
     [ "$(stat -c %s "$CAPTURE")" -eq "$size" ] || fail "the capture still grows after the exit"
-    cp "$CAPTURE" "$SHOT_DIR/$TEST_NAME-capture.raw" 2>/dev/null || true
+    keep "$CAPTURE" capture.raw
     # The note sounded its 200 ms wait (longer when the machine is slow to
     # take the key), and nothing came after it: not the 1600 Hz note.
     longest=400
     [ "$UNTIMED" = 1 ] && longest=2000
-    python3 "$HERE/audio.py" tail "$CAPTURE" 800 "$longest" ||
+    harness capture tail "$CAPTURE" 800 "$longest" ||
       fail "the capture does not end in the 800 Hz note"
     ;;
 

@@ -2,17 +2,23 @@
 // and stops on its virtual clock, so that a test of the real program can
 // compare what it hears with what the game's own sequences add up to.
 //
-//   game_timeline [LINE...]
+//   game_timeline [LINE...]      Enter, then each LINE followed by Enter
+//   game_timeline --keys TEXT    exactly the characters of TEXT
+//   game_timeline --segments     the sample range of every segment
 //
-// Types Enter for the start screen and then each LINE followed by Enter,
-// all ahead of time (as a player typing during the speech would).  Prints
-// one event per line, times in milliseconds from the start of the program:
+// The keys are all typed ahead of time (as a player typing during the
+// speech would).  Prints one event per line, times in milliseconds from the
+// start of the program:
 //
-//   play SEGMENT AT WAIT     a sample range starts; WAIT = (end - start) div 30
-//   tone FREQUENCY AT        a looping tone starts
-//   stop AT                  the tone stops
-//   exit CODE AT             the program ends
-//   waits AT                 the program waits for a key that never comes
+//   play SEGMENT AT WAIT FIRST END   a sample range starts; WAIT = (END - FIRST) div 30
+//   tone FREQUENCY AT                a looping tone starts
+//   stop AT                          the tone stops
+//   exit CODE AT                     the program ends
+//   waits AT                         the program waits for a key that never comes
+//
+// With --segments: "segment NUMBER FIRST END" for each of the table's
+// segments, so that a test can make a voice without reading the table's
+// source.
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -37,10 +43,9 @@ int SegmentOf(const std::string& command) {
   return 0;
 }
 
-long WaitOf(int number) {
-  const synt::Segment& segment = synt::SegmentNumber(number);
-  return (std::stol(std::string(segment.end)) - std::stol(std::string(segment.start))) / 30;
-}
+long FirstOf(int number) { return std::stol(std::string(synt::SegmentNumber(number).start)); }
+long EndOf(int number) { return std::stol(std::string(synt::SegmentNumber(number).end)); }
+long WaitOf(int number) { return (EndOf(number) - FirstOf(number)) / 30; }
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.rfind(prefix, 0) == 0;
@@ -49,11 +54,25 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string option = argc > 1 ? argv[1] : "";
+  if (option == "--segments") {
+    for (int number = 1; number <= synt::SegmentCount; ++number) {
+      std::printf("segment %d %ld %ld\n", number, FirstOf(number), EndOf(number));
+    }
+    return EXIT_SUCCESS;
+  }
+
   doubles::PlatformFixture fixture;
   doubles::RecordingPlatform& os = fixture.os();
 
-  std::string typed = "\r";
-  for (int i = 1; i < argc; ++i) typed += std::string(argv[i]) + "\r";
+  std::string typed;
+  if (option == "--keys") {
+    if (argc != 3) return 2;
+    typed = argv[2];
+  } else {
+    typed = "\r";
+    for (int i = 1; i < argc; ++i) typed += std::string(argv[i]) + "\r";
+  }
   for (char c : typed) os.ScriptChar(1, static_cast<std::uint8_t>(c));
 
   std::optional<platform::UINT> exitCode;
@@ -74,8 +93,9 @@ int main(int argc, char** argv) {
     } else if (StartsWith(call, "mciSendStringA(play ")) {
       std::string command = call.substr(15, call.rfind(", ") - 15);
       int number = SegmentOf(command);
-      std::printf("play %d %llu %ld\n", number, static_cast<unsigned long long>(now),
-                  number != 0 ? WaitOf(number) : 0L);
+      if (number == 0) return 2;
+      std::printf("play %d %llu %ld %ld %ld\n", number, static_cast<unsigned long long>(now),
+                  WaitOf(number), FirstOf(number), EndOf(number));
     } else if (StartsWith(call, "sndPlaySoundA(")) {
       if (sound >= os.sounds.size()) return 2;
       const doubles::SoundCall& played = os.sounds[sound++];

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck source=lib.sh disable=SC2034
 # Keys, tones and the ways a game ends, on the real program:
 #
 #   typed-line       a digit typed at the prompt is echoed on the row below
@@ -17,31 +18,13 @@
 #                    (Linux) the same signal when MIRABO.INI sets MODO=1, as
 #                    the window opens
 #
-#   keys_test.sh linux  SCENARIO PATH/TO/mirabo
-#   keys_test.sh wine64 SCENARIO PATH/TO/mirabo.exe WINEPREFIX
-set -uo pipefail
-HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$HERE/lib.sh"
-source "$HERE/game_lib.sh"
-
-[ $# -ge 3 ] || fail "usage: $0 linux|wine32|wine64 SCENARIO PROGRAM [WINEPREFIX]"
-SCENARIO="$2"
-TEST_NAME="keys-$1-$SCENARIO"
-setup_build "$1" "$3" "${4:-}"
+#   keys_test.sh BUILD SCENARIO PROGRAM [WINE_TEMPLATE]
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+begin_test keys "$@"
 
 FOREGROUND=FFFF00
 BACKGROUND=0000FF
 CONFIG=$'[VIDEO]\nCORFUNDO=1\nCORLETRA=14\n'
-
-# Waits until the capture holds the given milliseconds after its first sound.
-wait_for_sound() {
-  for _ in $(seq 150); do
-    python3 "$HERE/audio.py" started "$CAPTURE" "$1" && return 0
-    kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended$(program_log)"
-    sleep 0.2
-  done
-  fail "the capture does not reach $1 ms after its first sound"
-}
 
 case "$SCENARIO" in
   typed-line)
@@ -56,7 +39,7 @@ case "$SCENARIO" in
     # prompt once the prompt has been spoken.
     wait_for_rows typed "39 1 0" 30
     echo "The digit is echoed in row 1, column 0"
-    typed_cell=$(python3 "$HERE/screen.py" count "$SHOT" 1 "$FOREGROUND")
+    typed_cell=$(row_pixels "$SHOT" 1 "$FOREGROUND")
     echo "Row 1: $typed_cell pixels of the letter colour"
     [ "$typed_cell" -ge 20 ] || fail "row 1 shows only $typed_cell letter pixels for the digit"
     check_reading "$SHOT" 0 $'Digite um n\u00famero de 0 a 9 e tecle enter'
@@ -102,17 +85,11 @@ case "$SCENARIO" in
     ;;
 
   braille-signal-at-start | braille-signal-on-key)
-    [ "$BUILD" = linux ] || skip "only the Linux build has SDL's disk audio driver"
+    [ "$BUILD" = linux ] || fail "the signals are measured only in the Linux build's disk capture"
     start_desktop
-    # A voice without speech in the current directory (it is looked for there
-    # first): the signal is then heard alone.
-    python3 -c '
-import struct, sys
-data = b"\0\0"
-sys.stdout.buffer.write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVE" + b"fmt "
-    + struct.pack("<IHHIIHH", 16, 1, 1, 22050, 44100, 2, 16) + b"data"
-    + struct.pack("<I", len(data)) + data)' >"$RUN_DIR/fones.DAT"
-    AUDIO=disk CAPTURE="$WORK/capture.raw" TIMED=1
+    # A voice without speech: the signal is then heard alone.
+    write_silent_voice
+    SOUND=capture
     if [ "$SCENARIO" = braille-signal-at-start ]; then
       write_config $'[BRAILLE]\nMODO=1\n'
       start_game
@@ -123,7 +100,7 @@ sys.stdout.buffer.write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVE" + 
       ABOVE=60
     else
       write_config ""
-      free_ctrl_alt_function_keys
+      free_server_keys
       start_game
       # The start message's beep, then its pause: the game waits for a key.
       wait_for_sound 1500
@@ -137,7 +114,7 @@ sys.stdout.buffer.write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVE" + 
     focus_game
     xdotool key ctrl+Break
     expect_exit 255 30 "Ctrl+Break"
-    python3 "$HERE/audio.py" signal "$CAPTURE" "$ABOVE" ||
+    harness capture signal "$CAPTURE" --above "$ABOVE" ||
       fail "the braille signal is not 800 Hz then 1600 Hz for 200 ms each"
     ;;
 

@@ -1,35 +1,27 @@
 #!/usr/bin/env bash
+# shellcheck source=lib.sh disable=SC2034
 # The magnifier on the real program: on the start screen ("Tecle enter" in
 # the top-left corner, the program waiting for Enter), the right button
 # held at the client's corner shows the top-left part of the window
 # enlarged by the configured factor; moving the mouse moves the view;
 # releasing the button brings the normal screen back, pixel for pixel.
 #
-#   magnifier_test.sh linux  FACTOR PATH/TO/mirabo
-#   magnifier_test.sh wine64 FACTOR PATH/TO/mirabo.exe WINEPREFIX
+#   magnifier_test.sh BUILD FACTOR PROGRAM [WINE_TEMPLATE]
 #
 # FACTOR is "default" (no AMPLIF key: factor 2) or a digit written as
 # AMPLIF in MIRABO.INI.
-# shellcheck source-path=SCRIPTDIR
-set -uo pipefail
-HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$HERE/lib.sh"
-source "$HERE/game_lib.sh"
-
-[ $# -ge 3 ] || fail "usage: $0 linux|wine32|wine64 FACTOR PROGRAM [WINEPREFIX]"
-FACTOR_SETTING="$2"
-TEST_NAME="magnifier-$1-$FACTOR_SETTING"
-setup_build "$1" "$3" "${4:-}"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+begin_test magnifier "$@"
 
 # Yellow letters (14) on blue (1): a part of the bitmap that was never
 # drawn (black) cannot pass for the background.
 FOREGROUND=FFFF00
 BACKGROUND=0000FF
 CONFIG=$'[VIDEO]\nCORFUNDO=1\nCORLETRA=14\n'
-case "$FACTOR_SETTING" in
+case "$SCENARIO" in
   default) FACTOR=2 ;;
-  [1-7]) FACTOR="$FACTOR_SETTING" CONFIG+="AMPLIF=$FACTOR_SETTING"$'\n' ;;
-  *) fail "unknown factor '$FACTOR_SETTING'" ;;
+  [1-7]) FACTOR="$SCENARIO" CONFIG+="AMPLIF=$SCENARIO"$'\n' ;;
+  *) fail "unknown factor '$SCENARIO'" ;;
 esac
 
 # The outer size is the client's plus the frame that GetSystemMetrics
@@ -43,32 +35,23 @@ else
   FRAMES=fit TOLERANCE=0.02
 fi
 
-zoom() {
-  python3 "$HERE/zoom.py" "$@"
-}
-
 # Photographs the window as NAME until it differs from (changed) or equals
 # (same) the photograph BASE, then once more after a moment, so that the
 # photograph is not taken in the middle of drawing.
 shoot_when() {
-  local name="$1" how="$2" base="$3" timeout="$4"
-  local deadline=$(($(date +%s) + timeout))
-  while [ "$(date +%s)" -le "$deadline" ]; do
-    kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended while waiting for '$name'$(program_log)"
-    if shoot "$name" && zoom "$how" "$base" "$SHOT" >/dev/null; then
-      sleep 0.3
-      shoot "$name" || fail "could not photograph the window"
-      return 0
-    fi
-    sleep 0.2
-  done
-  zoom "$how" "$base" "$SHOT"
-  fail "the window did not become '$name' within $timeout s"
+  local name="$1" how="$2" base="$3" timeout="$4" status=0
+  SHOT="$WORK/$name.png"
+  harness screen wait-change "$how" "$GAME_WINDOW" "$base" "$SHOT" --pid "$PROGRAM_PID" \
+    --timeout "$timeout" || status=$?
+  [ "$status" -eq 3 ] && fail "the program ended while waiting for '$name'$(program_log)"
+  [ "$status" -eq 0 ] || fail "the window did not become '$name' within $timeout s"
+  keep "$SHOT" "$name.png"
 }
 
 expect_zoom() {
   local x="$1" y="$2"
-  zoom check "$WORK/before.png" "$SHOT" "$FACTOR" "$x" "$y" "$FRAMES" "$TOLERANCE" ||
+  harness screen zoom "$WORK/before.png" "$SHOT" "$FACTOR" "$x" "$y" "$FRAMES" \
+    --tolerance "$TOLERANCE" ||
     fail "with the right button held and the mouse at ($x, $y) the window does not show the start screen enlarged $FACTOR times"
 }
 
@@ -78,13 +61,10 @@ start_game
 wait_for_rows start "11 0 0" 60
 # The start screen has spoken its message once and waits for Enter when
 # the caret shows under it.
-for _ in $(seq 100); do
-  shoot waiting && zoom caret "$SHOT" "$BACKGROUND" && break
-  sleep 0.2
-done
-zoom caret "$SHOT" "$BACKGROUND" || fail "the caret never showed on the start screen"
+harness screen wait-caret "$GAME_WINDOW" "$BACKGROUND" "$WORK/waiting.png" --pid "$PROGRAM_PID" \
+  --timeout 20 || fail "the caret never showed on the start screen"
 shoot before || fail "could not photograph the window"
-read -r width height < <(image_size "$SHOT")
+read -r width height < <(harness screen size "$SHOT")
 echo "Start screen photographed: client area $width x $height"
 
 xdotool mousemove --window "$GAME_WINDOW" 0 0

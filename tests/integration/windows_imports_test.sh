@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
+# shellcheck source=lib.sh disable=SC2034
 # A Windows build is one file: it imports only DLLs that every Windows has,
 # none of the compiler's run-time DLLs (libstdc++, libgcc, winpthread).
 #
 #   windows_imports_test.sh OBJDUMP PATH/TO/mirabo.exe
-set -uo pipefail
-HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$HERE/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 [ $# -eq 2 ] || fail "usage: $0 OBJDUMP PATH/TO/mirabo.exe"
 OBJDUMP="$1"
