@@ -9,8 +9,11 @@
 //      menu's Close item; DefWindowProcA's Alt+F4 and WM_CLOSE.
 //  [x] The keyboard as WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP and
 //      WM_CHAR in the order Windows delivers them, GetKeyState as of each
-//      message, typed text as Windows-1252 (see sdl_messages.cpp).
-//  [x] The right mouse button and mouse moves.
+//      message, typed text as Windows-1252 (see sdl_messages.cpp); AltGr
+//      as Ctrl+Alt where the layout has it, held keys' repeats folded,
+//      nothing for the keys SDL releases and presses as the focus changes.
+//  [x] The right mouse button and mouse moves over the client area (the
+//      window never captures the mouse).
 //  [x] GDI, caret and sound as the shared stand-in does them
 //      (platform/common/stand_in.h), with fonts found through fontconfig and
 //      drawn by SDL_ttf, one SDL audio device, and WAV files read by
@@ -36,6 +39,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -100,6 +104,13 @@ std::uint8_t VirtualKeyOf(SDL_Keycode key, SDL_Scancode scancode, Uint16 modifie
 // a modifier key, else 0.  GetKeyState answers for these as well.
 std::uint8_t SidedVirtualKeyOf(SDL_Keycode key);
 
+// Whether the right Alt key is AltGr in the keyboard layout in use, as the
+// window system's keymap says (X11); false where it cannot be asked.
+// Windows makes AltGr left Ctrl plus right Alt in layouts that have one,
+// and right Alt plain Alt in those that do not; SDL reports right Alt in
+// both.  sdl_keymap.cpp
+bool RightAltIsAltGr(SDL_Window* window);
+
 // --- The backend
 
 // The window frame that GetSystemMetrics reports.  SDL draws no frame of
@@ -159,6 +170,9 @@ class SdlPlatform final : public common::StandInPlatform {
   void PostQuitMessage(int exitCode) override;
   SHORT GetKeyState(int virtualKey) override;
 
+  // Asked at each press of right Alt; tests stand in for the window system.
+  std::function<bool(SDL_Window*)> rightAltIsAltGr = &RightAltIsAltGr;
+
   // --- Window class, window and painting (sdl_window.cpp)
   ATOM RegisterClassA(const WNDCLASSA& windowClass) override;
   HINSTANCE GetModuleHandleA(const char* moduleName) override;
@@ -215,11 +229,31 @@ class SdlPlatform final : public common::StandInPlatform {
   void PresentAll();
 
   // sdl_messages.cpp
+  struct PostedKey {
+    QueuedMessage* keyDown = nullptr;  // the key-down posted, or the one a repeat joined
+    bool joined = false;
+  };
+  // Whose text an SDL_TEXTINPUT is: the first one after a character key's
+  // key-down is that key's; any other is an input method's or a dead key's.
+  struct KeyText {
+    bool expected = false;
+    std::uint64_t serial = 0;
+    bool joined = false;      // a repeat folded into an earlier key-down, which has its text
+    bool suppressed = false;  // Alt or Ctrl alone: no WM_CHAR of it
+  };
   void PumpEvents();
   void Post(UINT message, WPARAM wParam, LPARAM lParam);
   bool AnythingToTake();
   void TranslateEvent(const SDL_Event& event);
   void TranslateKey(const SDL_KeyboardEvent& key);
+  void SetKeyState(std::uint8_t virtualKey, std::uint8_t sided, bool pressed);
+  void ApplyKeyState(const SDL_KeyboardEvent& key);
+  PostedKey PostKey(std::uint8_t virtualKey, std::uint8_t sided, bool pressed, bool repeat,
+                    Uint32 time);
+  QueuedMessage* PendingRepeat(UINT message, std::uint8_t virtualKey);
+  QueuedMessage* UntranslatedKeyDown(std::uint64_t serial);
+  Uint32 InputWindowId();
+  bool PointerOverClient(int x, int y);
   void TranslateText(const SDL_TextInputEvent& text);
   void TranslateWindowEvent(const SDL_WindowEvent& event);
   void TranslateMouse(const SDL_Event& event);
@@ -235,8 +269,9 @@ class SdlPlatform final : public common::StandInPlatform {
   KeySnapshot keys_;        // as the translated events leave them
   KeySnapshot takenKeys_;   // at the message last taken: what GetKeyState answers
   std::uint64_t nextKeySerial_ = 1;
-  std::uint64_t lastKeyDownSerial_ = 0;
-  bool lastKeyDownSuppressesText_ = false;
+  KeyText keyText_;
+  bool altGrDown_ = false;      // right Alt went down as AltGr
+  bool pointerInside_ = true;   // no SDL_WINDOWEVENT_LEAVE since the last enter
   bool quitPosted_ = false;
   int quitCode_ = 0;
 };
