@@ -63,6 +63,8 @@ using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 struct POINT {
   LONG x = 0;
   LONG y = 0;
+
+  bool operator==(const POINT&) const = default;
 };
 
 struct RECT {
@@ -79,6 +81,8 @@ struct MSG {
   LPARAM lParam = 0;
   DWORD time = 0;
   POINT pt;
+
+  bool operator==(const MSG&) const = default;
 };
 
 struct PAINTSTRUCT {
@@ -304,5 +308,9 @@ constexpr COLORREF Rgb(BYTE red, BYTE green, BYTE blue) {
 }
 constexpr WORD LowWord(LPARAM value) { return static_cast<WORD>(value & 0xFFFF); }
 constexpr WORD HighWord(LPARAM value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
+constexpr LPARAM MakeLParam(int low, int high) {
+  return static_cast<LPARAM>((static_cast<DWORD>(low) & 0xFFFF) |
+                             ((static_cast<DWORD>(high) & 0xFFFF) << 16));
+}
 
 }  // namespace platform

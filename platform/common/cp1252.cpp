@@ -8,39 +8,16 @@ namespace platform::common {
 namespace {
 
 // Bytes 0x80 to 0x9F; every other byte is its own code point.
+// "-" marks the five bytes the code page leaves undefined.
 constexpr auto kHighControlRow = std::to_array<char16_t>({
-    0x20AC,  // 80 euro sign
-    0x0081,  // 81 undefined
-    0x201A,  // 82 single low-9 quotation mark
-    0x0192,  // 83 f with hook
-    0x201E,  // 84 double low-9 quotation mark
-    0x2026,  // 85 horizontal ellipsis
-    0x2020,  // 86 dagger
-    0x2021,  // 87 double dagger
-    0x02C6,  // 88 modifier circumflex
-    0x2030,  // 89 per mille sign
-    0x0160,  // 8A S with caron
-    0x2039,  // 8B single left-pointing angle quotation mark
-    0x0152,  // 8C ligature OE
-    0x008D,  // 8D undefined
-    0x017D,  // 8E Z with caron
-    0x008F,  // 8F undefined
-    0x0090,  // 90 undefined
-    0x2018,  // 91 left single quotation mark
-    0x2019,  // 92 right single quotation mark
-    0x201C,  // 93 left double quotation mark
-    0x201D,  // 94 right double quotation mark
-    0x2022,  // 95 bullet
-    0x2013,  // 96 en dash
-    0x2014,  // 97 em dash
-    0x02DC,  // 98 small tilde
-    0x2122,  // 99 trade mark sign
-    0x0161,  // 9A s with caron
-    0x203A,  // 9B single right-pointing angle quotation mark
-    0x0153,  // 9C ligature oe
-    0x009D,  // 9D undefined
-    0x017E,  // 9E z with caron
-    0x0178,  // 9F Y with diaeresis
+    0x20AC, 0x0081, 0x201A, 0x0192,  // 80-83: euro, -, low single quote, f hook
+    0x201E, 0x2026, 0x2020, 0x2021,  // 84-87: low double quote, ellipsis, dagger, double dagger
+    0x02C6, 0x2030, 0x0160, 0x2039,  // 88-8B: circumflex, per mille, S caron, left angle quote
+    0x0152, 0x008D, 0x017D, 0x008F,  // 8C-8F: OE, -, Z caron, -
+    0x0090, 0x2018, 0x2019, 0x201C,  // 90-93: -, left and right single quotes, left double quote
+    0x201D, 0x2022, 0x2013, 0x2014,  // 94-97: right double quote, bullet, en dash, em dash
+    0x02DC, 0x2122, 0x0161, 0x203A,  // 98-9B: small tilde, trade mark, s caron, right angle quote
+    0x0153, 0x009D, 0x017E, 0x0178,  // 9C-9F: oe, -, z caron, Y diaeresis
 });
 static_assert(kHighControlRow.size() == 0xA0 - 0x80);
 
@@ -63,27 +40,18 @@ void AppendUtf8(std::string& out, char32_t c) {
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& index) {
   auto lead = static_cast<unsigned char>(text[index++]);
   if (lead < 0x80) return lead;
-  int length = 0;
-  char32_t c = 0;
-  char32_t minimum = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 1, c = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 2, c = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 3, c = lead & 0x07, minimum = 0x10000;
-  } else {
-    return std::nullopt;
-  }
+  // The continuation bytes the lead announces, and the least code point
+  // that needs that many.
+  int extra = (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : 0;
+  if (extra == 0) return std::nullopt;
+  constexpr std::array<char32_t, 4> kLeast{0, 0x80, 0x800, 0x10000};
+  char32_t c = lead & (0x3F >> extra);
   std::size_t start = index;
-  for (int i = 0; i < length; ++i) {
-    if (index >= text.size()) return std::nullopt;
-    auto next = static_cast<unsigned char>(text[index]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    c = (c << 6) | (next & 0x3F);
-    ++index;
+  for (int i = 0; i < extra; ++i, ++index) {
+    if (index >= text.size() || (text[index] & 0xC0) != 0x80) return std::nullopt;
+    c = (c << 6) | (text[index] & 0x3F);
   }
-  if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+  if (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
     index = start;
     return std::nullopt;
   }

@@ -3,11 +3,10 @@
 #pragma once
 
 #include <array>
-#include <map>
+#include <compare>
 #include <memory>
 #include <optional>
 #include <string>
-#include <tuple>
 
 #include "platform/common/pixels.h"
 
@@ -19,8 +18,7 @@ struct FontRequest {
   int weight = 400;
   std::string face;  // "monospace" for the stock fonts
 
-  auto Key() const { return std::tie(height, width, weight, face); }
-  bool operator<(const FontRequest& other) const { return Key() < other.Key(); }
+  auto operator<=>(const FontRequest&) const = default;
 };
 
 // GetTextMetricsA's answer for a font: every character fills one cell.

@@ -8,10 +8,8 @@ namespace platform::common {
 namespace {
 
 bool Same(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return std::ranges::equal(a, b, {}, lower, lower);
 }
 
 std::vector<std::string_view> Split(std::string_view text) {
@@ -42,10 +40,10 @@ MciInterpreter::MciInterpreter(FileReader reader, WaveDecoder decoder, MciOutput
 MCIERROR MciInterpreter::Send(std::string_view command) {
   std::vector<std::string_view> words = Split(command);
   std::string_view verb = words.empty() ? "" : words[0];
-  if (!Same(verb, "open") && !Same(verb, "set") && !Same(verb, "play") && !Same(verb, "close")) {
+  if (Same(verb, "open")) return Open(words);
+  if (!Same(verb, "set") && !Same(verb, "play") && !Same(verb, "close")) {
     return MCIERR_UNRECOGNIZED_COMMAND;
   }
-  if (Same(verb, "open")) return Open(words);
   if (words.size() < 2 || !IsOpen(words[1])) return MCIERR_INVALID_DEVICE_NAME;
   if (Same(verb, "play")) return Play(words);
   if (Same(verb, "set")) {
@@ -57,7 +55,7 @@ MCIERROR MciInterpreter::Send(std::string_view command) {
     return 0;
   }
   if (words.size() != 2) return MCIERR_UNRECOGNIZED_KEYWORD;
-  if (device_->playing) output_.StopPlaying();
+  output_.StopPlaying();
   device_.reset();
   return 0;
 }
@@ -92,7 +90,6 @@ MCIERROR MciInterpreter::Play(const std::vector<std::string_view>& words) {
   std::optional<std::uint64_t> last = Integer(words[5]);
   if (!first || !last) return MCIERR_BAD_INTEGER;
   if (*first > *last || *last > device_->wave.samples.size()) return MCIERR_OUTOFRANGE;
-  device_->playing = true;
   output_.PlayRange(device_->wave, static_cast<std::size_t>(*first),
                     static_cast<std::size_t>(*last - *first));
   return 0;

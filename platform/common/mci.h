@@ -13,7 +13,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <span>
@@ -21,30 +20,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/common/wave.h"
 #include "platform/platform.h"
 
 namespace platform::common {
 
-// What a backend's WAV reader gives the shared sound code: the samples of
-// one file as signed 16-bit mono at the file's own rate, so that a position
-// counted in the file's samples is an index here.  The SDL backend decodes
-// with SDL_LoadWAV_RW; another backend brings its own reader.
-struct DecodedWave {
-  std::uint32_t rate = 0;  // frames per second
-  std::vector<std::int16_t> samples;
-};
-
-// Nothing when the bytes are not a WAV file the backend can play.
+// How the interpreter reads a file as a wave: DecodeWave in the stand-ins,
+// a test's own decoder elsewhere.  Nothing when it cannot be played.
 using WaveDecoder = std::function<std::optional<DecodedWave>(std::span<const std::uint8_t>)>;
-
-// The length of a RIFF image from its first 8 bytes ("RIFF" and the chunk
-// size): how many bytes an in-memory image passed to sndPlaySoundA holds,
-// trusted as winmm trusts it.  0 when the bytes do not start a RIFF image.
-inline std::size_t RiffImageSize(const std::uint8_t* header) {
-  if (header == nullptr || std::memcmp(header, "RIFF", 4) != 0) return 0;
-  return 8 + (std::size_t{header[4]} | std::size_t{header[5]} << 8 |
-              std::size_t{header[6]} << 16 | std::size_t{header[7]} << 24);
-}
 
 // mciSendStringA's error codes (MCIERR_BASE 256 + n), as winmm answers them.
 inline constexpr MCIERROR MCIERR_UNRECOGNIZED_KEYWORD = 259;
@@ -72,7 +55,6 @@ struct MciDevice {
   std::string name;
   DecodedWave wave;
   bool inSamples = false;  // until set, MCI would count milliseconds
-  bool playing = false;
 };
 
 class MciInterpreter {

@@ -74,9 +74,6 @@ void MixerCore::Render(std::int16_t* out, std::size_t count) {
 
 // ---------------------------------------------------------------------------
 
-SoundClock::SoundClock(int rate, std::size_t bufferFrames)
-    : rate_(rate), bufferFrames_(bufferFrames) {}
-
 std::uint64_t SoundClock::Frames(Clock::duration elapsed) const {
   if (elapsed <= Clock::duration::zero()) return 0;
   auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();
@@ -112,8 +109,9 @@ std::uint64_t SoundClock::FrameFor(Clock::time_point when, bool mixerSilent) {
 
 // ---------------------------------------------------------------------------
 
-void Mixer::Open(std::size_t bufferFrames) {
+void Mixer::Open(std::size_t bufferFrames, Now now) {
   std::lock_guard hold(lock_);
+  now_ = std::move(now);
   clock_ = SoundClock(kRate, bufferFrames);
   open_ = true;
 }
@@ -125,18 +123,19 @@ void Mixer::Close() {
 
 void Mixer::Render(std::int16_t* out, std::size_t count) {
   std::lock_guard hold(lock_);
-  clock_.BufferRequested(SoundClock::Clock::now(), core_.RenderedFrames());
+  if (open_) clock_.BufferRequested(now_(), core_.RenderedFrames());
   core_.Render(out, count);
 }
 
 void Mixer::Play(Voice voice, Samples samples, bool loop) {
   std::lock_guard hold(lock_);
-  if (open_) core_.Start(clock_.FrameFor(SoundClock::Clock::now(), core_.Silent()), voice, std::move(samples), loop);
+  if (!open_) return;
+  core_.Start(clock_.FrameFor(now_(), core_.Silent()), voice, std::move(samples), loop);
 }
 
 void Mixer::Stop(Voice voice) {
   std::lock_guard hold(lock_);
-  if (open_) core_.Stop(clock_.FrameFor(SoundClock::Clock::now(), core_.Silent()), voice);
+  if (open_) core_.Stop(clock_.FrameFor(now_(), core_.Silent()), voice);
 }
 
 }  // namespace platform::common

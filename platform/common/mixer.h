@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -79,7 +80,7 @@ class SoundClock {
  public:
   using Clock = std::chrono::steady_clock;
 
-  SoundClock(int rate, std::size_t bufferFrames);
+  SoundClock(int rate, std::size_t bufferFrames) : rate_(rate), bufferFrames_(bufferFrames) {}
 
   // The device asks for a buffer: `renderedBefore` frames were rendered
   // before it.  Called from the device callback, under the device lock.
@@ -106,8 +107,11 @@ class SoundClock {
 class Mixer {
  public:
   static constexpr int kRate = 44100;
+  using Now = std::function<SoundClock::Clock::time_point()>;
 
-  void Open(std::size_t bufferFrames);
+  // `now` tells the moment of each call: the device's own clock where it
+  // has one (a page's), a test's, or the system's.
+  void Open(std::size_t bufferFrames, Now now = &SoundClock::Clock::now);
   void Close();
   // The device asks for the next `count` frames.
   void Render(std::int16_t* out, std::size_t count);
@@ -118,6 +122,7 @@ class Mixer {
  private:
   std::mutex lock_;
   bool open_ = false;
+  Now now_;
   MixerCore core_;
   SoundClock clock_{kRate, 1};
 };

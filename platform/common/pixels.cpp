@@ -27,8 +27,8 @@ std::optional<Surface> CreateSurface(int width, int height, COLORREF fill) {
   if (width <= 0 || height <= 0 || width > kLargestSurfaceSide || height > kLargestSurfaceSide) {
     return std::nullopt;
   }
-  return Surface{width, height,
-                 std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, PixelOf(fill))};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, PixelOf(fill));
+  return Surface{width, height, std::move(pixels)};
 }
 
 bool IsEmpty(const RECT& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
@@ -65,8 +65,8 @@ RECT CopyPixels(Surface& dest, int x, int y, int width, int height, const Surfac
   if (IsEmpty(clip)) return RECT{};
   auto rowBytes = static_cast<std::size_t>(clip.right - clip.left) * sizeof(std::uint32_t);
   auto copyRow = [&](LONG row) {
-    std::memmove(dest.Row(row) + clip.left, source.Row(static_cast<int>(row - dy)) + (clip.left - dx),
-                 rowBytes);
+    const std::uint32_t* from = source.Row(static_cast<int>(row - dy)) + (clip.left - dx);
+    std::memmove(dest.Row(row) + clip.left, from, rowBytes);
   };
   // Scrolling down within one surface must copy the lowest row first.
   if (&dest == &source && dy > 0) {
@@ -105,7 +105,7 @@ RECT DrawCell(Surface& dest, int x, int y, const Coverage& glyph, COLORREF text,
   std::uint32_t textPixel = PixelOf(text);
   std::uint32_t backPixel = PixelOf(back);
   for (LONG row = clip.top; row < clip.bottom; ++row) {
-    const std::uint8_t* alpha = glyph.alpha.data() + static_cast<std::size_t>(row - y) * glyph.width;
+    const std::uint8_t* alpha = &glyph.alpha[static_cast<std::size_t>(row - y) * glyph.width];
     std::uint32_t* out = dest.Row(row);
     for (LONG c = clip.left; c < clip.right; ++c) {
       std::uint32_t a = alpha[c - x];

@@ -36,9 +36,6 @@ std::optional<Surface> CreateSurface(int width, int height, COLORREF fill);
 constexpr std::uint32_t PixelOf(COLORREF colour) {
   return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
 }
-constexpr COLORREF ColourOfPixel(std::uint32_t pixel) {
-  return ((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16);
-}
 
 bool IsEmpty(const RECT& rect);
 RECT Intersect(const RECT& a, const RECT& b);

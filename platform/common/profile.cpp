@@ -1,12 +1,13 @@
 #include "platform/common/profile.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -14,14 +15,9 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return std::ranges::equal(a, b, {}, lower, lower);
 }
 
 // Finds the value of key in section.  Only the first section of that name
@@ -39,7 +35,7 @@ std::optional<std::string_view> FindValue(std::string_view text, std::string_vie
     if (line.front() == '[') {
       if (inSection) return std::nullopt;
       std::size_t close = line.find(']');
-      std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+      std::string_view name = Trim(line.substr(1, std::min(close, line.size()) - 1));
       inSection = !sectionSeen && SameName(name, section);
       sectionSeen = sectionSeen || inSection;
       continue;

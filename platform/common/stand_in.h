@@ -7,7 +7,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -73,10 +72,13 @@ struct Caret {
   bool blinkOn = true;
   std::chrono::steady_clock::time_point lastBlink;
 
-  RECT Bounds() const { return RECT{position.x, position.y, position.x + width, position.y + height}; }
+  RECT Bounds() const { return {position.x, position.y, position.x + width, position.y + height}; }
 };
 
 class StandInPlatform : public Platform, private MciOutput {
+  template <typename Handle>
+  static Handle Token(std::uintptr_t value) { return reinterpret_cast<Handle>(value); }
+
  public:
   // --- Device contexts, GDI objects, drawing and fonts (stand_in_gdi.cpp)
   HDC GetDC(HWND window) override;
@@ -102,6 +104,22 @@ class StandInPlatform : public Platform, private MciOutput {
                     const char* faceName) override;
   bool GetTextMetricsA(HDC dc, TEXTMETRICA& metrics) override;
 
+  // --- The module and its stock resources: tokens that only come back to
+  // the window class, whose icon and cursor are the window system's.
+  HINSTANCE GetModuleHandleA(const char*) override { return Token<HINSTANCE>(0x400000); }
+  HICON LoadIconA(HINSTANCE, int resourceId) override { return Token<HICON>(resourceId); }
+  HCURSOR LoadCursorA(HINSTANCE, int resourceId) override { return Token<HCURSOR>(resourceId); }
+
+  // --- The system menu is the window itself.  The only item the program
+  // touches is Close, which it enables, and a window manager's close button
+  // is always usable.
+  HMENU GetSystemMenu(HWND window, bool) override {
+    return ClientSurface(window) != nullptr ? reinterpret_cast<HMENU>(window) : nullptr;
+  }
+  bool EnableMenuItem(HMENU menu, UINT item, UINT) override {
+    return ClientSurface(reinterpret_cast<HWND>(menu)) != nullptr && item == SC_CLOSE;
+  }
+
   // --- Caret: a bar that the backend inverts on the screen only, never in
   // the client surface, so that drawing and copying never pick it up
   // (stand_in_caret.cpp)
@@ -119,14 +137,9 @@ class StandInPlatform : public Platform, private MciOutput {
   bool sndPlaySoundA(const void* sound, UINT flags) override;
 
  protected:
-  // frames [first, first + count) of a wave, converted to Mixer::kRate.
-  using Resampler = std::function<Samples(const DecodedWave& wave, std::size_t first,
-                                          std::size_t count)>;
-
-  // What the backend supplies besides its window: the rasteriser, the
-  // reading of the files MCI opens, WAV decoding and rate conversion.
-  StandInPlatform(std::unique_ptr<GlyphSource> glyphs, MciInterpreter::FileReader soundFiles,
-                  WaveDecoder decode, Resampler toMixerRate);
+  // What the backend supplies besides its window: the rasteriser, and the
+  // reading of the files MCI opens.
+  StandInPlatform(std::unique_ptr<GlyphSource> glyphs, MciInterpreter::FileReader soundFiles);
 
   // The client area of a window; null when there is no such window.
   virtual Surface* ClientSurface(HWND window) = 0;
@@ -159,8 +172,6 @@ class StandInPlatform : public Platform, private MciOutput {
 
   // The rasteriser goes last: the fonts hold its faces.
   std::unique_ptr<GlyphSource> glyphs_;
-  WaveDecoder decode_;
-  Resampler toMixerRate_;
   std::map<FontRequest, std::shared_ptr<GlyphFace>> fonts_;
   HandleTable<HGDIOBJ, GdiObject> objects_{0x200000};
   HandleTable<HDC, DeviceContext> contexts_{0x100000};

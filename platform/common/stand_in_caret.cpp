@@ -4,9 +4,7 @@
 
 namespace platform::common {
 
-namespace {
 using Clock = std::chrono::steady_clock;
-}
 
 bool StandInPlatform::CreateCaret(HWND window, HBITMAP, int width, int height) {
   if (ClientSurface(window) == nullptr) return false;

@@ -19,12 +19,8 @@ constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 }  // namespace
 
 StandInPlatform::StandInPlatform(std::unique_ptr<GlyphSource> glyphs,
-                                 MciInterpreter::FileReader soundFiles, WaveDecoder decode,
-                                 Resampler toMixerRate)
-    : glyphs_(std::move(glyphs)),
-      decode_(std::move(decode)),
-      toMixerRate_(std::move(toMixerRate)),
-      mci_(std::move(soundFiles), decode_, *this) {}
+                                 MciInterpreter::FileReader soundFiles)
+    : glyphs_(std::move(glyphs)), mci_(std::move(soundFiles), &DecodeWave, *this) {}
 
 HGDIOBJ StandInPlatform::GetStockObject(int index) {
   // The three stock fonts the interface names are one monospaced face in

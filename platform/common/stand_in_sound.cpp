@@ -1,7 +1,7 @@
 // The sound calls on the mixer: MessageBeep, the looping tones handed to
 // sndPlaySoundA and the sample ranges of the MCI device.
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 #include "platform/common/stand_in.h"
@@ -50,16 +50,16 @@ bool StandInPlatform::sndPlaySoundA(const void* sound, UINT flags) {
   const auto* image = static_cast<const std::uint8_t*>(sound);
   std::size_t size = RiffImageSize(image);
   if (size == 0 || size > kLargestSoundImage) return false;
-  std::optional<DecodedWave> wave = decode_(std::span(image, size));
+  std::optional<DecodedWave> wave = DecodeWave(std::span(image, size));
   if (!wave) return false;
   // The samples are converted now: the caller may free its image as soon
   // as it has stopped the sound.
-  mixer_.Play(Voice::Tone, toMixerRate_(*wave, 0, wave->samples.size()), (flags & SND_LOOP) != 0);
+  mixer_.Play(Voice::Tone, ToMixerRate(*wave, 0, wave->samples.size()), (flags & SND_LOOP) != 0);
   return true;
 }
 
 void StandInPlatform::PlayRange(const DecodedWave& wave, std::size_t first, std::size_t count) {
-  mixer_.Play(Voice::Speech, toMixerRate_(wave, first, count), false);
+  mixer_.Play(Voice::Speech, ToMixerRate(wave, first, count), false);
 }
 
 void StandInPlatform::StopPlaying() { mixer_.Stop(Voice::Speech); }

@@ -16,7 +16,7 @@ std::filesystem::path ConfigDirectory(const char* xdgConfigHome, const char* hom
   return base / ".config" / "mirabo";
 }
 
-bool IsBareName(std::string_view name) { return name.find_first_of("/\\") == std::string_view::npos; }
+bool IsBareName(std::string_view name) { return name.find_first_of("/\\") == name.npos; }
 
 std::optional<std::filesystem::path> FindIgnoringCase(const std::filesystem::path& directory,
                                                       std::string_view name) {

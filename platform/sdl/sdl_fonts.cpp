@@ -24,15 +24,12 @@ struct FontFile {
   bool bold = false;  // the file itself is bold (else bold is synthesised)
 };
 
-struct PatternDeleter {
-  void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
-};
-using UniquePattern = std::unique_ptr<FcPattern, PatternDeleter>;
+using UniquePattern = std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)>;
 
 constexpr int kBoldWeight = 600;
 
 std::optional<FontFile> Match(const std::string& family, int weight) {
-  UniquePattern pattern(FcPatternCreate());
+  UniquePattern pattern(FcPatternCreate(), &FcPatternDestroy);
   if (!pattern) return std::nullopt;
   FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern.get(), FC_SPACING, FC_MONO);
@@ -42,7 +39,7 @@ std::optional<FontFile> Match(const std::string& family, int weight) {
   FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;
-  UniquePattern match(FcFontMatch(nullptr, pattern.get(), &result));
+  UniquePattern match(FcFontMatch(nullptr, pattern.get(), &result), &FcPatternDestroy);
   if (!match) return std::nullopt;
 
   FcChar8* file = nullptr;
@@ -62,11 +59,8 @@ std::optional<FontFile> Match(const std::string& family, int weight) {
   // A cell grid needs a fixed pitch: a proportional face is taken only
   // when it is the very family asked for.
   if (!scalable || (spacing != FC_MONO && !named)) return std::nullopt;
-  FontFile found;
-  found.path = reinterpret_cast<const char*>(file);
-  found.index = index;
-  found.bold = matchedWeight >= FcWeightFromOpenType(kBoldWeight);
-  return found;
+  return FontFile{reinterpret_cast<const char*>(file), index,
+                  matchedWeight >= FcWeightFromOpenType(kBoldWeight)};
 }
 
 // The largest of 1..highest for which fits() holds (fits(1) is taken to).
@@ -92,17 +86,11 @@ int Advance(TTF_Font* font) {
 
 // The named family if it is installed, else a monospaced face.
 std::optional<FontFile> ResolveFontFile(const std::string& face, int weight) {
-  if (!face.empty()) {
-    if (auto file = Match(face, weight)) return file;
-  }
-  return Match("monospace", weight);
+  std::optional<FontFile> named = face.empty() ? std::nullopt : Match(face, weight);
+  return named ? named : Match("monospace", weight);
 }
 
-struct TtfFontDeleter {
-  void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
-};
-
-using UniqueFont = std::unique_ptr<TTF_Font, TtfFontDeleter>;
+using UniqueFont = std::unique_ptr<TTF_Font, decltype(&TTF_CloseFont)>;
 
 class TtfFace final : public common::GlyphFace {
  public:
@@ -126,7 +114,8 @@ std::unique_ptr<TtfFace> TtfFace::Open(const FontRequest& request) {
   constexpr int kLargest = 512;
   int height = request.height == 0 ? 16 : std::clamp(request.height, -kLargest, kLargest);
   int pointSize = std::abs(height);
-  UniqueFont opened(TTF_OpenFontIndexDPI(file->path.c_str(), pointSize, file->index, 72, 72));
+  UniqueFont opened(TTF_OpenFontIndexDPI(file->path.c_str(), pointSize, file->index, 72, 72),
+                    &TTF_CloseFont);
   TTF_Font* font = opened.get();
   if (font == nullptr) return nullptr;
   TTF_SetFontStyle(font, request.weight >= kBoldWeight && !file->bold ? TTF_STYLE_BOLD
@@ -166,7 +155,7 @@ std::unique_ptr<TtfFace> TtfFace::Open(const FontRequest& request) {
 
 Coverage TtfFace::Render(unsigned char byte) {
   Coverage cell{Metrics().cellWidth, Metrics().cellHeight, {}};
-  cell.alpha.assign(static_cast<std::size_t>(cell.width) * static_cast<std::size_t>(cell.height), 0);
+  cell.alpha.assign(static_cast<std::size_t>(cell.width) * cell.height, 0);
   char32_t code = common::UnicodeFromCp1252(byte);
   bool control = code < 0x20 || (code >= 0x7F && code < 0xA0);
   if (control || !TTF_GlyphIsProvided32(font_.get(), code)) return cell;

@@ -47,11 +47,6 @@ namespace platform::sdl {
 
 namespace {
 
-bool SameMessage(const MSG& a, const MSG& b) {
-  return a.hwnd == b.hwnd && a.message == b.message && a.wParam == b.wParam &&
-         a.lParam == b.lParam && a.time == b.time;
-}
-
 // The character Windows' translation makes of a key with no text of its own.
 std::optional<char> ControlCharacter(WPARAM virtualKey, bool ctrl, bool alt) {
   if (alt && !ctrl) return std::nullopt;
@@ -69,23 +64,15 @@ std::optional<char> ControlCharacter(WPARAM virtualKey, bool ctrl, bool alt) {
   return std::nullopt;
 }
 
-
-constexpr WPARAM MK_RBUTTON = 0x0002;
-
-// WM_KEYDOWN's lParam: repeat count 1, the context code (bit 29, Alt held),
-// the previous key state (bit 30) and the transition state (bit 31, set on
-// release).  The extended-key flag (bit 24) is left clear: nothing reads it.
+// A key message's lParam: repeat count 1, the context code (Alt held), the
+// previous key state (bit 30) and the transition state (bit 31, set on
+// release).  The extended-key flag is left clear: nothing reads it.
 LPARAM KeyLParam(bool altHeld, bool wasDown, bool released) {
-  std::uint32_t bits = 1;
-  if (altHeld) bits |= 1u << 29;
-  if (wasDown) bits |= 1u << 30;
-  if (released) bits |= 1u << 31;
-  return static_cast<LPARAM>(bits);
-}
-
-LPARAM PointLParam(int x, int y) {
-  return static_cast<LPARAM>((static_cast<std::uint32_t>(x) & 0xFFFF) |
-                             ((static_cast<std::uint32_t>(y) & 0xFFFF) << 16));
+  LPARAM bits = 1;
+  if (altHeld) bits |= kAltHeldBit;
+  if (wasDown) bits |= LPARAM{1} << 30;
+  if (released) bits |= static_cast<LPARAM>(0x80000000u);
+  return bits;
 }
 
 }  // namespace
@@ -140,7 +127,7 @@ bool SdlPlatform::TranslateMessage(const MSG& message) {
   if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) return true;
   if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
   QueuedMessage* record =
-      lastTaken_ && SameMessage(lastTaken_->message, message) ? &*lastTaken_ : nullptr;
+      lastTaken_ && lastTaken_->message == message ? &*lastTaken_ : nullptr;
   const KeySnapshot& keys = record != nullptr ? record->keys : takenKeys_;
   std::string characters;
   if (message.message == WM_KEYDOWN) {
@@ -361,7 +348,8 @@ SdlPlatform::PostedKey SdlPlatform::PostKey(std::uint8_t virtualKey, std::uint8_
   // Alt without Ctrl, and F10, make system keys; Ctrl+Alt is AltGr and
   // makes ordinary ones.
   bool system = (alt && !ctrl) || virtualKey == VK_F10;
-  UINT message = pressed ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+  UINT message = system ? (pressed ? WM_SYSKEYDOWN : WM_SYSKEYUP)
+                        : (pressed ? WM_KEYDOWN : WM_KEYUP);
 
   if (InputWindow() == nullptr) return {};
   if (repeat) {
@@ -452,28 +440,24 @@ void SdlPlatform::TranslateWindowEvent(const SDL_WindowEvent& event) {
 }
 
 // The right button (the magnifier) and moves; Windows keeps only the latest
-// of consecutive moves.
+// of consecutive moves.  The program reads only the position, so wParam's
+// button and key flags are left clear.
 void SdlPlatform::TranslateMouse(const SDL_Event& event) {
   if (InputWindow() == nullptr) return;
   if (event.type == SDL_MOUSEMOTION) {
     if (!PointerOverClient(event.motion.x, event.motion.y)) return;
-    LPARAM point = PointLParam(event.motion.x, event.motion.y);
-    WPARAM flags = keys_[VK_RBUTTON] ? MK_RBUTTON : 0;
+    LPARAM point = MakeLParam(event.motion.x, event.motion.y);
     if (!queue_.empty() && queue_.back().message.message == WM_MOUSEMOVE) {
-      queue_.back().message.wParam = flags;
       queue_.back().message.lParam = point;
       queue_.back().keys = keys_;
     } else {
-      Post(WM_MOUSEMOVE, flags, point);
+      Post(WM_MOUSEMOVE, 0, point);
     }
-    return;
+  } else if (event.button.button == SDL_BUTTON_RIGHT &&
+             PointerOverClient(event.button.x, event.button.y)) {
+    Post(event.type == SDL_MOUSEBUTTONDOWN ? WM_RBUTTONDOWN : WM_RBUTTONUP, 0,
+         MakeLParam(event.button.x, event.button.y));
   }
-  if (event.button.button != SDL_BUTTON_RIGHT) return;
-  bool pressed = event.type == SDL_MOUSEBUTTONDOWN;
-  keys_.set(VK_RBUTTON, pressed);
-  if (!PointerOverClient(event.button.x, event.button.y)) return;
-  Post(pressed ? WM_RBUTTONDOWN : WM_RBUTTONUP, pressed ? MK_RBUTTON : 0,
-       PointLParam(event.button.x, event.button.y));
 }
 
 bool SdlPlatform::PointerOverClient(int x, int y) {

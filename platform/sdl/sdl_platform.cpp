@@ -3,6 +3,7 @@
 // message box.
 #include "platform/sdl/sdl_platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,10 +35,6 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 #endif
 
-#ifndef MIRABO_DATA_DIR
-#define MIRABO_DATA_DIR "/usr/local/share/mirabo"
-#endif
-
 namespace platform::sdl {
 
 namespace {
@@ -46,8 +43,9 @@ constexpr int IDOK = 1;
 constexpr Uint16 kBufferFrames = 882;
 constexpr Uint16 kDiskBufferFrames = 4410;
 
-// Files opened by bare name through MCI: the current directory, then the
-// program's own directory, then the installed data directory.
+// The files MCI opens (the program names fones.DAT, a bare name): from the
+// current directory, then the program's own directory, then the installed
+// data directory.
 std::optional<std::vector<std::uint8_t>> ReadSoundFile(const std::string& name) {
   std::vector<std::filesystem::path> directories;
   std::error_code error;
@@ -58,8 +56,7 @@ std::optional<std::vector<std::uint8_t>> ReadSoundFile(const std::string& name) 
     SDL_free(base);
   }
   directories.emplace_back(MIRABO_DATA_DIR);
-  std::optional<std::filesystem::path> found =
-      IsBareName(name) ? FindInDirectories(directories, name) : std::filesystem::path(name);
+  std::optional<std::filesystem::path> found = FindInDirectories(directories, name);
   std::optional<std::string> bytes = found ? ReadTextFile(*found) : std::nullopt;
   if (!bytes) return std::nullopt;
   return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
@@ -78,7 +75,7 @@ bool HasRealDisplay() {
 }  // namespace
 
 SdlPlatform::SdlPlatform()
-    : StandInPlatform(CreateTtfGlyphs(), &ReadSoundFile, &DecodeWave, &ToMixerRate) {
+    : StandInPlatform(CreateTtfGlyphs(), &ReadSoundFile) {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // The screen is drawn in memory and shown whole: copying it to the window
   // through a GL texture only adds work, and where GL is software (Mesa's
@@ -109,16 +106,14 @@ SdlPlatform::~SdlPlatform() {
 DWORD SdlPlatform::GetPrivateProfileStringA(const char* section, const char* key,
                                             const char* defaultValue, char* buffer, DWORD size,
                                             const char* fileName) {
-  std::optional<std::string> text;
   std::string name = fileName != nullptr ? fileName : "";
-  if (IsBareName(name)) {
-    std::filesystem::path directory =
-        ConfigDirectory(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    if (auto found = FindIgnoringCase(directory, name)) text = ReadTextFile(*found);
-  } else {
-    text = ReadTextFile(name);
-  }
-  return ProfileString(text, section, key, defaultValue, buffer, size);
+  std::optional<std::filesystem::path> found =
+      IsBareName(name) ? FindIgnoringCase(ConfigDirectory(std::getenv("XDG_CONFIG_HOME"),
+                                                          std::getenv("HOME")),
+                                          name)
+                       : std::filesystem::path(name);
+  return ProfileString(found ? ReadTextFile(*found) : std::nullopt, section, key, defaultValue,
+                       buffer, size);
 }
 
 DWORD SdlPlatform::GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
@@ -127,14 +122,12 @@ DWORD SdlPlatform::GetModuleFileNameA(HINSTANCE, char* buffer, DWORD size) {
   std::error_code error;
   std::string path =
       common::Cp1252FromUtf8(std::filesystem::read_symlink("/proc/self/exe", error).string(), '?');
-  if (path.size() >= size) {
-    // Cut as Windows Vista and later cut: size - 1 bytes and the zero.
-    std::memcpy(buffer, path.data(), size - 1);
-    buffer[size - 1] = '\0';
-    return size;
-  }
-  std::memcpy(buffer, path.c_str(), path.size() + 1);
-  return static_cast<DWORD>(path.size());
+  // A path that does not fit is cut as Windows Vista and later cut it:
+  // size - 1 bytes and the zero, and the answer is size.
+  auto copied = static_cast<DWORD>(std::min<std::size_t>(path.size(), size - 1));
+  std::memcpy(buffer, path.data(), copied);
+  buffer[copied] = '\0';
+  return path.size() >= size ? size : copied;
 }
 
 void SdlPlatform::Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
@@ -204,13 +197,12 @@ int SdlPlatform::MessageBoxA(HWND owner, const char* text, const char* caption, 
   std::string body = common::Utf8FromCp1252(text != nullptr ? text : "");
   std::string title = common::Utf8FromCp1252(caption != nullptr ? caption : "Error");
   Window* parent = FindWindow(owner);
-  if (videoAvailable_ &&
+  if (!videoAvailable_ ||
       SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), body.c_str(),
-                               parent != nullptr ? parent->sdl.get() : nullptr) == 0) {
-    return IDOK;
+                               parent != nullptr ? parent->sdl.get() : nullptr) != 0) {
+    // No display: the player reads it on the terminal.
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
   }
-  // No display: the player reads it on the terminal.
-  std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
   return IDOK;
 }
 

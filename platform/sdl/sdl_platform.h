@@ -1,36 +1,31 @@
-// The SDL2 stand-in for the Win32 calls, on Linux.  It holds what the
-// program calls and no more.
+// The SDL2 stand-in for the Win32 calls, on Linux: what the program calls
+// and no more.
 //
 // Implemented:
-//  [x] One window class and one window at a time, with the messages Windows
-//      sends while it creates, shows, updates, paints and destroys it; the
-//      client area is a 32-bit pixel surface shown when a drawing ends.
-//  [x] ShowWindow SW_SHOW and SW_SHOWMAXIMIZED; the title; the system
-//      menu's Close item; DefWindowProcA's Alt+F4 and WM_CLOSE.
-//  [x] The keyboard as WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP and
-//      WM_CHAR in the order Windows delivers them, GetKeyState as of each
-//      message, typed text as Windows-1252 (see sdl_messages.cpp); AltGr
-//      as Ctrl+Alt where the layout has it, held keys' repeats folded,
-//      nothing for the keys SDL releases and presses as the focus changes.
-//  [x] The right mouse button and mouse moves over the client area (the
-//      window never captures the mouse).
-//  [x] GDI, caret and sound as the shared stand-in does them
-//      (platform/common/stand_in.h), with fonts found through fontconfig and
-//      drawn by SDL_ttf, one SDL audio device, and WAV files read by
-//      SDL_LoadWAV_RW.
+//  [x] One window class and one window, with the messages Windows sends
+//      while it creates, shows, updates, paints and destroys it; the client
+//      area is a 32-bit pixel surface shown when a drawing ends.
+//  [x] ShowWindow SW_SHOW and SW_SHOWMAXIMIZED (any other shows as SW_SHOW);
+//      the title; the system menu's Close item; DefWindowProcA's Alt+F4 and
+//      WM_CLOSE.
+//  [x] Keys as WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP and WM_CHAR in
+//      the order Windows delivers them, GetKeyState as of each message, typed
+//      text as Windows-1252 (sdl_messages.cpp); AltGr as Ctrl+Alt where the
+//      layout has it, held keys' repeats folded, nothing for the keys SDL
+//      releases and presses as the focus changes.  The right button and
+//      moves over the client area (the window never captures the mouse).
+//  [x] GDI, caret and sound as the shared core does them (common/stand_in.h),
+//      with fonts found by fontconfig and drawn by SDL_ttf, one audio device.
 //  [x] MIRABO.INI from $XDG_CONFIG_HOME/mirabo/; fones.DAT from the current
 //      directory, the program's own, then the installed data directory.
 //  [x] The message box as SDL_ShowSimpleMessageBox, on standard error when
 //      there is no display.
 // Refused (the call fails, or the input makes no message):
-//  [ ] A second window class, and a second window while one exists.
-//  [ ] SetWindowLongA other than GWL_WNDPROC; PeekMessageA with a window or
-//      message filter, or without PM_REMOVE.
-//  [ ] The left and middle buttons and the wheel.
+//  [ ] A second window class, or a second window while one exists.
+//  [ ] SetWindowLongA other than GWL_WNDPROC; PeekMessageA with a filter or
+//      without PM_REMOVE; the left and middle buttons and the wheel.
 //  [ ] Raster operations other than SRCCOPY and PATCOPY; sndPlaySoundA of a
-//      file or alias; MCI commands other than the four of
-//      platform/common/mci.h.
-// Other show commands show the window as SW_SHOW does.
+//      file or alias; MCI commands other than the four of common/mci.h.
 #pragma once
 
 #include <SDL.h>
@@ -42,20 +37,16 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/common/mci.h"
-#include "platform/common/mixer.h"
 #include "platform/common/stand_in.h"
 
 namespace platform::sdl {
 
-// --- Where the files that Windows finds by bare name live on this system:
-// the INI file (GetPrivateProfileStringA) and the sound file (MCI open).
-// sdl_files.cpp
+// --- Where the files that Windows finds by bare name live on this system
+// (sdl_files.cpp): the INI file (GetPrivateProfileStringA) and fones.DAT.
 
 // $XDG_CONFIG_HOME/mirabo, or $HOME/.config/mirabo when XDG_CONFIG_HOME is
 // unset or empty (or not absolute, as the XDG rules ask).  Arguments are
@@ -77,17 +68,6 @@ std::optional<std::filesystem::path> FindInDirectories(
 
 // The whole file, text or not; nothing when it cannot be read.
 std::optional<std::string> ReadTextFile(const std::filesystem::path& path);
-
-// --- The conversions SDL does for the shared sound code.  sdl_audio.cpp
-
-// A WAV image read by SDL_LoadWAV_RW (any encoding SDL knows), as signed
-// 16-bit mono at its own rate.  Nothing for a file that is not WAV, or that
-// is cut short: a broken fones.DAT leaves the program mute.
-std::optional<common::DecodedWave> DecodeWave(std::span<const std::uint8_t> bytes);
-
-// Frames [first, first + count) of a wave, converted to the mixer's rate.
-common::Samples ToMixerRate(const common::DecodedWave& wave, std::size_t first,
-                            std::size_t count);
 
 // --- SDL key codes to Win32 virtual keys.  sdl_keys.cpp
 
@@ -120,6 +100,10 @@ bool RightAltIsAltGr(SDL_Window* window);
 inline constexpr int kFrame = 4;     // SM_CXFRAME, SM_CYFRAME
 inline constexpr int kCaption = 20;  // SM_CYCAPTION
 
+// A key message's lParam is a repeat count of 1 and this context code (Alt
+// held), which DefWindowProcA reads for Alt+F4.  Nothing reads the rest.
+inline constexpr LPARAM kAltHeldBit = LPARAM{1} << 29;
+
 struct Window {
   HWND handle = nullptr;
   std::unique_ptr<SDL_Window, decltype(&SDL_DestroyWindow)> sdl{nullptr, &SDL_DestroyWindow};
@@ -129,8 +113,7 @@ struct Window {
   bool erase = false;
   bool focused = false;
   bool destroying = false;
-  POINT minimumClient;  // from WM_GETMINMAXINFO's track sizes, frame removed
-  POINT maximumClient;
+  POINT minimumClient, maximumClient;  // WM_GETMINMAXINFO's track sizes, frame removed
 };
 
 // Which keys are down at a message, by virtual key.
@@ -158,8 +141,6 @@ class SdlPlatform final : public common::StandInPlatform {
  public:
   SdlPlatform();
   ~SdlPlatform() override;
-  SdlPlatform(const SdlPlatform&) = delete;
-  SdlPlatform& operator=(const SdlPlatform&) = delete;
 
   // --- Messages (sdl_messages.cpp)
   bool PeekMessageA(MSG& message, HWND window, UINT filterMin, UINT filterMax,
@@ -175,9 +156,6 @@ class SdlPlatform final : public common::StandInPlatform {
 
   // --- Window class, window and painting (sdl_window.cpp)
   ATOM RegisterClassA(const WNDCLASSA& windowClass) override;
-  HINSTANCE GetModuleHandleA(const char* moduleName) override;
-  HICON LoadIconA(HINSTANCE instance, int resourceId) override;
-  HCURSOR LoadCursorA(HINSTANCE instance, int resourceId) override;
   HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                        int x, int y, int width, int height, HWND parent, HMENU menu,
                        HINSTANCE instance, void* param) override;
@@ -187,8 +165,6 @@ class SdlPlatform final : public common::StandInPlatform {
   LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR newLong) override;
   bool SetWindowTextA(HWND window, const char* text) override;
-  HMENU GetSystemMenu(HWND window, bool revert) override;
-  bool EnableMenuItem(HMENU menu, UINT item, UINT enable) override;
   bool GetWindowRect(HWND window, RECT& rect) override;
   HWND GetActiveWindow() override;
   int GetSystemMetrics(int index) override;
@@ -215,7 +191,7 @@ class SdlPlatform final : public common::StandInPlatform {
   common::Surface* ClientSurface(HWND window) override;
   void Present(HWND window, const RECT& area) override;
 
-  // sdl_audio.cpp.  Closing the device completes the disk driver's file.
+  // sdl_platform.cpp.  Closing the device completes the disk driver's file.
   void OpenAudio();
   void CloseAudio();
 

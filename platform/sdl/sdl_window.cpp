@@ -13,12 +13,6 @@
 
 namespace platform::sdl {
 
-namespace {
-
-constexpr LPARAM kAltHeldBit = LPARAM{1} << 29;
-
-}  // namespace
-
 ATOM SdlPlatform::RegisterClassA(const WNDCLASSA& windowClass) {
   if (class_ || windowClass.lpszClassName == nullptr || windowClass.lpszClassName[0] == '\0') {
     return 0;
@@ -26,18 +20,6 @@ ATOM SdlPlatform::RegisterClassA(const WNDCLASSA& windowClass) {
   class_ = WindowClass{windowClass.lpszClassName, windowClass.lpfnWndProc,
                        windowClass.hbrBackground};
   return 0xC001;
-}
-
-HINSTANCE SdlPlatform::GetModuleHandleA(const char*) {
-  return reinterpret_cast<HINSTANCE>(std::uintptr_t{0x400000});
-}
-
-HICON SdlPlatform::LoadIconA(HINSTANCE, int resourceId) {
-  return reinterpret_cast<HICON>(static_cast<std::uintptr_t>(resourceId));
-}
-
-HCURSOR SdlPlatform::LoadCursorA(HINSTANCE, int resourceId) {
-  return reinterpret_cast<HCURSOR>(static_cast<std::uintptr_t>(resourceId));
 }
 
 // The window goes where the window manager puts it, as the program's
@@ -53,8 +35,6 @@ HWND SdlPlatform::CreateWindowExA(DWORD, const char* className, const char* wind
   MINMAXINFO info;
   int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  info.ptMaxSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame};
-  info.ptMaxPosition = POINT{-kFrame, -kFrame};
   info.ptMinTrackSize = POINT{2 * kFrame + 112, 2 * kFrame + kCaption};
   info.ptMaxTrackSize = POINT{screenWidth + 2 * kFrame, screenHeight + 2 * kFrame + kCaption};
   auto client = [](POINT outer) {
@@ -181,17 +161,6 @@ bool SdlPlatform::SetWindowTextA(HWND handle, const char* text) {
   return true;
 }
 
-// The system menu is the window itself: SDL has none.  The only item the
-// program touches is Close, which it enables, and the window manager's
-// close button is always usable.
-HMENU SdlPlatform::GetSystemMenu(HWND handle, bool) {
-  return FindWindow(handle) != nullptr ? reinterpret_cast<HMENU>(handle) : nullptr;
-}
-
-bool SdlPlatform::EnableMenuItem(HMENU menu, UINT item, UINT) {
-  return FindWindow(reinterpret_cast<HWND>(menu)) != nullptr && item == SC_CLOSE;
-}
-
 bool SdlPlatform::GetWindowRect(HWND handle, RECT& rect) {
   Window* window = FindWindow(handle);
   if (window == nullptr) return false;
@@ -265,8 +234,9 @@ LRESULT SdlPlatform::Send(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
   if (window == nullptr || window->procedure == nullptr) return 0;
   // The system's procedure is this backend's own, whatever backend
   // platform::Os() answers.
-  if (window->procedure == &DefaultWindowProc) return DefWindowProcA(handle, message, wParam, lParam);
-  return window->procedure(handle, message, wParam, lParam);
+  return window->procedure == &DefaultWindowProc
+             ? DefWindowProcA(handle, message, wParam, lParam)
+             : window->procedure(handle, message, wParam, lParam);
 }
 
 void SdlPlatform::ResizeClient(int width, int height) {
@@ -287,9 +257,7 @@ void SdlPlatform::ApplyTrackSizes() {
   SDL_SetWindowMaximumSize(window_->sdl.get(), window_->maximumClient.x, window_->maximumClient.y);
 }
 
-void SdlPlatform::PresentAll() {
-  if (window_) Present(window_->handle, window_->client.Bounds());
-}
+void SdlPlatform::PresentAll() { if (window_) Present(window_->handle, window_->client.Bounds()); }
 
 common::Surface* SdlPlatform::ClientSurface(HWND handle) {
   Window* window = FindWindow(handle);
@@ -317,7 +285,8 @@ void SdlPlatform::Present(HWND handle, const RECT& area) {
       SDL_LockSurface(screen) == 0) {
     Uint32 invert = screen->format->Rmask | screen->format->Gmask | screen->format->Bmask;
     for (int row = caret.y; row < caret.y + caret.h; ++row) {
-      auto* line = reinterpret_cast<Uint32*>(static_cast<Uint8*>(screen->pixels) + row * screen->pitch);
+      auto* line =
+          reinterpret_cast<Uint32*>(static_cast<Uint8*>(screen->pixels) + row * screen->pitch);
       for (int column = caret.x; column < caret.x + caret.w; ++column) line[column] ^= invert;
     }
     SDL_UnlockSurface(screen);

@@ -107,6 +107,26 @@ TEST(Mixer, DropsSoundsWhileNoDeviceIsOpen) {
   EXPECT_EQ(out, (std::vector<std::int16_t>{4, 4}));
 }
 
+// The moment of each call comes from the clock the device opened with:
+// here a virtual one, so the frames are exact.
+TEST(Mixer, PlacesEachCallAtTheFrameItsDevicesClockGives) {
+  Mixer mixer;
+  SoundClock::Clock::time_point now{};
+  mixer.Open(100, [&] { return now; });
+  std::vector<std::int16_t> out(100, 999);
+  mixer.Render(out.data(), out.size());  // frames 0..99; the device plays on
+  now += 1ms;                            // 44 frames at 44100 Hz
+  mixer.Play(Voice::Tone, Make({7}), true);
+  mixer.Render(out.data(), out.size());  // frames 100..199
+  EXPECT_EQ(out[43], 0);
+  EXPECT_EQ(out[44], 7);
+  now += 3ms;  // 132 frames after the start
+  mixer.Stop(Voice::Tone);
+  mixer.Render(out.data(), out.size());  // frames 200..299
+  EXPECT_EQ(out[75], 7);
+  EXPECT_EQ(out[76], 0);
+}
+
 // --- The clock ----------------------------------------------------------------
 
 constexpr int kRate = 1000;  // one frame per millisecond keeps the arithmetic readable

@@ -13,7 +13,11 @@ bool Same(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-COLORREF At(const Surface& surface, int x, int y) { return ColourOfPixel(surface.Row(y)[x]); }
+// A pixel is 0x00RRGGBB; a COLORREF keeps red in its low byte.
+COLORREF At(const Surface& surface, int x, int y) {
+  std::uint32_t pixel = surface.Row(y)[x];
+  return ((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16);
+}
 
 Surface Make(int width, int height, COLORREF fill) { return *CreateSurface(width, height, fill); }
 
