@@ -46,17 +46,25 @@ to_the_prompt() {
   focus_game
 }
 
+# Row 1's first COUNT cells of photograph IMAGE (the caret after them left
+# out) as OUT.
+row_cells() {
+  local image="$1" count="$2" out="$3" width height
+  read -r width height < <(harness screen size "$image")
+  convert "$image" -crop "$((count * width / 80))x$((height / 25))+0+$((height / 25))" +repage "$out" ||
+    fail "could not crop row 1 of $image"
+}
+
 # Erases the COUNT characters of row 1, types TEXT as plain text and
 # checks that the row then looks as it did (photograph $SHOT).
 same_as_typed() {
-  local count="$1" text="$2" typed="$SHOT"
-  harness screen crop "$typed" 1 "$count" "$WORK/typed-row.png" "$FOREGROUND" || fail "could not crop row 1"
+  local count="$1" text="$2" differing
+  row_cells "$SHOT" "$count" "$WORK/typed-row.png"
   for _ in $(seq "$count"); do xdotool key BackSpace; done
   wait_for_rows erased "39 0 0" 10
   xdotool type --delay 40 -- "$text"
   wait_for_rows plain "39 $count 0" 10
-  harness screen crop "$SHOT" 1 "$count" "$WORK/plain-row.png" "$FOREGROUND" || fail "could not crop row 1"
-  local differing
+  row_cells "$SHOT" "$count" "$WORK/plain-row.png"
   differing=$(compare -metric AE "$WORK/typed-row.png" "$WORK/plain-row.png" null: 2>&1 || true)
   echo "Row 1 against '$text' typed as plain text: $differing pixels differ"
   [ "$differing" = 0 ] || fail "row 1 does not show '$text'"
