@@ -32,8 +32,10 @@
 // The mouse.  Windows sends mouse messages to the window under the mouse
 // unless a window captures it, which this one never does; SDL goes on
 // reporting to the window that saw a button go down (the X server's
-// implicit grab).  Moves and buttons outside the client area, and a move
-// that is followed by the mouse leaving before any button, are dropped.
+// implicit grab), pinning moves outside to the window's edge.  Moves and
+// buttons outside the client area, a move on its edge with the pointer
+// outside, and a move followed by the mouse leaving before any button, are
+// dropped.
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -462,8 +464,20 @@ void SdlPlatform::TranslateMouse(const SDL_Event& event) {
 
 bool SdlPlatform::PointerOverClient(int x, int y) {
   Window* window = InputWindow();
-  return pointerInside_ && window != nullptr && x >= 0 && y >= 0 && x < window->client.width &&
-         y < window->client.height;
+  if (!pointerInside_ || window == nullptr) return false;
+  int width = window->client.width;
+  int height = window->client.height;
+  if (x < 0 || y < 0 || x >= width || y >= height) return false;
+  if (x > 0 && y > 0 && x < width - 1 && y < height - 1) return true;
+  // SDL pins a move outside the window to its edge; where the pointer is
+  // decides, when SDL's leave has not come yet.
+  int pointerX = 0;
+  int pointerY = 0;
+  int left = 0;
+  int top = 0;
+  SDL_GetGlobalMouseState(&pointerX, &pointerY);
+  SDL_GetWindowPosition(window->sdl.get(), &left, &top);
+  return pointerX >= left && pointerY >= top && pointerX < left + width && pointerY < top + height;
 }
 
 }  // namespace platform::sdl
