@@ -117,6 +117,17 @@ static_assert(BrailleTable[40] == CapitalSign && BrailleTable[60] == NumberSign)
 
 runtime::ModuleState<ChordState> chord;
 
+// A switch's signal sounds in Delays that serve the keys typed meanwhile,
+// so a switch may be typed while another's signal sounds.  The last one
+// typed is the player's word: it sounds its own signal and stores its mode,
+// and every switch still sounding when it began stops there.
+struct SwitchState {
+  unsigned begun = 0;    // switches begun; a switch is over once another begins
+  int sounding = 0;      // switches whose signal has not ended
+  int latestMode = 0;    // the mode of the switch begun last
+};
+runtime::ModuleState<SwitchState> switches;
+
 std::uint8_t ChordBit(std::uint8_t virtualKey) {
   for (const ChordKey& key : ChordKeys) {
     if (key.virtualKey == virtualKey) return key.bit;
@@ -149,20 +160,30 @@ void Signal(std::uint16_t frequency) {
 
 ChordState& Chord() { return chord; }
 
+int RequestedBrailleMode() {
+  return switches.sounding > 0 ? switches.latestMode : BrailleMode();
+}
+
 void SetBrailleMode(int mode) {
   if (mode > 2) mode = 1;
+  const int previous = RequestedBrailleMode();
+  const unsigned self = ++switches.begun;
+  switches.latestMode = mode;
+  ++switches.sounding;
+  auto overtaken = [self] { return switches.begun != self; };
   if (mode == 0) {
     ClearChordState();
-    if (BrailleMode() != 0) Signal(ModeOffSignal);
+    if (previous != 0) Signal(ModeOffSignal);
     // The signal's Delay serves keys while braille entry is still on; a
     // chord key pressed then would otherwise stay in the chord, and with it
     // held, no chord would complete once braille entry is back on.
-    ClearChordState();
+    if (!overtaken()) ClearChordState();
   } else if (mode > 0) {
     Signal(ModeOnSignal);
-    Signal(mode == 1 ? ChordOnlySignal : WithSignsSignal);
+    if (!overtaken()) Signal(mode == 1 ? ChordOnlySignal : WithSignsSignal);
   }
-  BrailleMode() = mode;
+  --switches.sounding;
+  if (!overtaken()) BrailleMode() = mode;
 }
 
 void ClearChordState() { static_cast<ChordState&>(chord) = ChordState{}; }

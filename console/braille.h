@@ -24,6 +24,12 @@ std::uint8_t ApplyBrailleSigns(std::uint8_t character);
 void ClearChordState();
 
 // Sets BrailleMode (3 and above are 1) and sounds the new mode's signal.
+// A switch made while this one's signal sounds (its Delays serve the keys)
+// takes over: this one then sounds no more and stores nothing.
 void SetBrailleMode(int mode);
+
+// The mode the last switch asked for: BrailleMode, or while switches'
+// signals sound, the mode of the latest.  Ctrl+Alt+F11 steps on from it.
+int RequestedBrailleMode();
 
 }  // namespace console

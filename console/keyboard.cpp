@@ -133,7 +133,7 @@ bool OnKeyDown(std::uint8_t virtualKey) {
       return true;
     }
     if (ctrl && virtualKey == platform::VK_F11) {
-      SetBrailleMode(BrailleMode() + 1);
+      SetBrailleMode(RequestedBrailleMode() + 1);
       return true;
     }
     if (virtualKey >= 'A' && virtualKey <= 'Z') {

@@ -34,7 +34,8 @@ TEST_PACKAGES=(
   "${PLAY_PACKAGES[@]}"
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386 fonts-wine
-  xvfb xdotool openbox imagemagick x11-utils
+  xvfb xdotool openbox imagemagick x11-utils x11-xserver-utils x11-xkb-utils
+  lintian desktop-file-utils fakeroot dpkg-dev
   sox
   tesseract-ocr tesseract-ocr-por
   emscripten chromium nodejs

@@ -83,6 +83,10 @@ SdlPlatform::SdlPlatform()
   // than the drawing itself, even while the game only waits for a key.  The
   // environment variable of the same name still overrides this.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // A Windows window has the mouse only while it is over it, unless it
+  // captures the mouse, which this program never does: the magnifier stays
+  // on when the button is let go outside.
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
   videoAvailable_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   if (videoAvailable_ && !HasRealDisplay()) {

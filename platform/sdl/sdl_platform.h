@@ -10,7 +10,10 @@
 //      WM_CLOSE.
 //  [x] Keys as WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP and WM_CHAR in
 //      the order Windows delivers them, GetKeyState as of each message, typed
-//      text as Windows-1252 (sdl_messages.cpp); the right button and moves.
+//      text as Windows-1252 (sdl_messages.cpp); AltGr as Ctrl+Alt where the
+//      layout has it, held keys' repeats folded, nothing for the keys SDL
+//      releases and presses as the focus changes.  The right button and
+//      moves over the client area (the window never captures the mouse).
 //  [x] GDI, caret and sound as the shared core does them (common/stand_in.h),
 //      with fonts found by fontconfig and drawn by SDL_ttf, one audio device.
 //  [x] MIRABO.INI from $XDG_CONFIG_HOME/mirabo/; fones.DAT from the current
@@ -31,6 +34,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,6 +83,13 @@ std::uint8_t VirtualKeyOf(SDL_Keycode key, SDL_Scancode scancode, Uint16 modifie
 // VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU or VK_RMENU for
 // a modifier key, else 0.  GetKeyState answers for these as well.
 std::uint8_t SidedVirtualKeyOf(SDL_Keycode key);
+
+// Whether the right Alt key is AltGr in the keyboard layout in use, as the
+// window system's keymap says (X11); false where it cannot be asked.
+// Windows makes AltGr left Ctrl plus right Alt in layouts that have one,
+// and right Alt plain Alt in those that do not; SDL reports right Alt in
+// both.  sdl_keymap.cpp
+bool RightAltIsAltGr(SDL_Window* window);
 
 // --- The backend
 
@@ -140,6 +151,9 @@ class SdlPlatform final : public common::StandInPlatform {
   void PostQuitMessage(int exitCode) override;
   SHORT GetKeyState(int virtualKey) override;
 
+  // Asked at each press of right Alt; tests stand in for the window system.
+  std::function<bool(SDL_Window*)> rightAltIsAltGr = &RightAltIsAltGr;
+
   // --- Window class, window and painting (sdl_window.cpp)
   ATOM RegisterClassA(const WNDCLASSA& windowClass) override;
   HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
@@ -191,11 +205,31 @@ class SdlPlatform final : public common::StandInPlatform {
   void PresentAll();
 
   // sdl_messages.cpp
+  struct PostedKey {
+    QueuedMessage* keyDown = nullptr;  // the key-down posted, or the one a repeat joined
+    bool joined = false;
+  };
+  // Whose text an SDL_TEXTINPUT is: the first one after a character key's
+  // key-down is that key's; any other is an input method's or a dead key's.
+  struct KeyText {
+    bool expected = false;
+    std::uint64_t serial = 0;
+    bool joined = false;      // a repeat folded into an earlier key-down, which has its text
+    bool suppressed = false;  // Alt or Ctrl alone: no WM_CHAR of it
+  };
   void PumpEvents();
   void Post(UINT message, WPARAM wParam, LPARAM lParam);
   bool AnythingToTake();
   void TranslateEvent(const SDL_Event& event);
   void TranslateKey(const SDL_KeyboardEvent& key);
+  void SetKeyState(std::uint8_t virtualKey, std::uint8_t sided, bool pressed);
+  void ApplyKeyState(const SDL_KeyboardEvent& key);
+  PostedKey PostKey(std::uint8_t virtualKey, std::uint8_t sided, bool pressed, bool repeat,
+                    Uint32 time);
+  QueuedMessage* PendingRepeat(UINT message, std::uint8_t virtualKey);
+  QueuedMessage* UntranslatedKeyDown(std::uint64_t serial);
+  Uint32 InputWindowId();
+  bool PointerOverClient(int x, int y);
   void TranslateText(const SDL_TextInputEvent& text);
   void TranslateWindowEvent(const SDL_WindowEvent& event);
   void TranslateMouse(const SDL_Event& event);
@@ -211,8 +245,9 @@ class SdlPlatform final : public common::StandInPlatform {
   KeySnapshot keys_;        // as the translated events leave them
   KeySnapshot takenKeys_;   // at the message last taken: what GetKeyState answers
   std::uint64_t nextKeySerial_ = 1;
-  std::uint64_t lastKeyDownSerial_ = 0;
-  bool lastKeyDownSuppressesText_ = false;
+  KeyText keyText_;
+  bool altGrDown_ = false;      // right Alt went down as AltGr
+  bool pointerInside_ = true;   // no SDL_WINDOWEVENT_LEAVE since the last enter
   bool quitPosted_ = false;
   int quitCode_ = 0;
 };

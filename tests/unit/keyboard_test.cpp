@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -361,6 +362,43 @@ TEST_F(BrailleModeTest, OnlyTurningOffClearsTheChordState) {
   EXPECT_FALSE(chord.CapitalPending);
   EXPECT_FALSE(chord.CapitalLock);
   EXPECT_FALSE(chord.NumberMode);
+}
+
+// A switch typed while the previous one's signal sounds is the player's
+// latest word: it decides the mode and sounds its own signal, and the
+// earlier switch neither finishes its signal nor stores its mode.
+TEST_F(BrailleModeTest, TheLastSwitchTypedDuringASignalDecidesTheModeWithItsOwnSignal) {
+  const std::map<int, bool> ctrlAlt = {{VK_CONTROL, true}, {VK_MENU, true}};
+  Hold({VK_CONTROL, VK_MENU});
+
+  // From mode 0: F11, then F12 during the first note.
+  os().ScriptKey(150, VK_F12, ctrlAlt);
+  console::OnKeyDown(VK_F11);
+  EXPECT_EQ(console::BrailleMode(), 0);
+  EXPECT_EQ(Frequencies(), (std::vector<int>{800, 100}));
+
+  // F11 twice: the second F11 steps on from the mode the first asked for.
+  os().ScriptKey(os().now + 100, VK_F11, ctrlAlt);
+  console::OnKeyDown(VK_F11);
+  EXPECT_EQ(console::BrailleMode(), 2);
+  EXPECT_EQ(Frequencies(), (std::vector<int>{800, 800, 400}));
+
+  // During the second note of the signal: F12 from mode 1 ends in mode 0.
+  console::SetBrailleMode(0);
+  os().sounds.clear();
+  os().ScriptKey(os().now + 300, VK_F12, ctrlAlt);
+  console::OnKeyDown(VK_F11);
+  EXPECT_EQ(console::BrailleMode(), 0);
+  EXPECT_EQ(Frequencies(), (std::vector<int>{800, 1600, 100}));
+  EXPECT_EQ(console::ToneImage(), nullptr);
+
+  // Three quick switches: the last one's signal is the last heard.
+  os().ScriptKey(os().now + 100, VK_F11, ctrlAlt);
+  os().ScriptKey(os().now + 250, VK_F12, ctrlAlt);
+  console::OnKeyDown(VK_F11);
+  EXPECT_EQ(console::BrailleMode(), 0);
+  EXPECT_EQ(Frequencies(), (std::vector<int>{800, 800, 100}));
+  EXPECT_EQ(Queued(), Bytes{}) << "the switches queue no key";
 }
 
 TEST_F(BrailleModeTest, KeysTypedDuringASignalAreQueuedByItsDelay) {

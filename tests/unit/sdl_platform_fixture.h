@@ -26,6 +26,7 @@ struct Received {
   WPARAM wParam;
   bool ctrl;  // GetKeyState(VK_CONTROL) while the message was handled
   bool alt;
+  LPARAM lParam = 0;
 };
 
 class SdlBackendFixture : public ::testing::Test {
@@ -56,7 +57,7 @@ class SdlBackendFixture : public ::testing::Test {
   static LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     SdlBackendFixture& test = *current;
     test.received.push_back(Received{message, wParam, test.os->GetKeyState(VK_CONTROL) < 0,
-                                     test.os->GetKeyState(VK_MENU) < 0});
+                                     test.os->GetKeyState(VK_MENU) < 0, lParam});
     if (message == WM_GETMINMAXINFO) {
       auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
       test.maxTrack = info.ptMaxTrackSize;
@@ -79,14 +80,24 @@ class SdlBackendFixture : public ::testing::Test {
                                CW_USEDEFAULT, width, height, nullptr, nullptr, nullptr, nullptr);
   }
 
-  void PushKey(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, Uint16 modifiers = 0) {
+  void PushKey(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, Uint16 modifiers = 0,
+               Uint8 repeat = 0) {
     SDL_Event event{};
     event.type = type;
     event.key.windowID = 1;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat;
     event.key.keysym.sym = key;
     event.key.keysym.scancode = scancode;
     event.key.keysym.mod = modifiers;
+    SDL_PushEvent(&event);
+  }
+
+  void PushWindowEvent(Uint8 what) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = 1;
+    event.window.event = what;
     SDL_PushEvent(&event);
   }
 

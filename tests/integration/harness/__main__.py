@@ -68,7 +68,10 @@ def capture_commands(group):
     command.add_argument("capture")
     command.add_argument("timeline")
     command.add_argument("--sizes", help="lines 'seconds bytes' noted while the capture grew")
-    command.set_defaults(run=lambda a: linux_sound.check_game(a.capture, a.timeline, a.sizes))
+    command.add_argument("--untimed", action="store_true",
+                         help="the beeps' count and the segments' sound only")
+    command.set_defaults(run=lambda a: linux_sound.check_game(a.capture, a.timeline, a.sizes,
+                                                              not a.untimed))
 
     command = commands.add_parser("mute", help="a game without speech in a disk capture: its "
                                   "beeps alone, at the timeline's times")
