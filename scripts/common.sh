@@ -36,7 +36,7 @@ TEST_PACKAGES=(
   wine wine64 wine32:i386 fonts-wine
   xvfb xdotool openbox imagemagick x11-utils x11-xserver-utils x11-xkb-utils
   lintian desktop-file-utils fakeroot dpkg-dev
-  sox
+  sox python3
   tesseract-ocr tesseract-ocr-por
   emscripten chromium nodejs
 )
