@@ -43,28 +43,12 @@
 #include <vector>
 
 #include "platform/common/cp1252.h"
+#include "platform/common/translate.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace platform::sdl {
 
 namespace {
-
-// The character Windows' translation makes of a key with no text of its own.
-std::optional<char> ControlCharacter(WPARAM virtualKey, bool ctrl, bool alt) {
-  if (alt && !ctrl) return std::nullopt;
-  switch (virtualKey) {
-    case VK_RETURN: return ctrl ? '\n' : '\r';
-    case VK_BACK: return ctrl ? '\x7F' : '\b';
-    case VK_ESCAPE: return '\x1B';
-    case VK_TAB: return ctrl ? std::nullopt : std::optional<char>('\t');
-    default: break;
-  }
-  if (ctrl && !alt) {
-    if (virtualKey >= 'A' && virtualKey <= 'Z') return static_cast<char>(virtualKey - 'A' + 1);
-    if (virtualKey == VK_SPACE) return ' ';
-  }
-  return std::nullopt;
-}
 
 // A key message's lParam: repeat count 1, the context code (Alt held), the
 // previous key state (bit 30) and the transition state (bit 31, set on
@@ -134,7 +118,7 @@ bool SdlPlatform::TranslateMessage(const MSG& message) {
   std::string characters;
   if (message.message == WM_KEYDOWN) {
     std::optional<char> control =
-        ControlCharacter(message.wParam, keys[VK_CONTROL], keys[VK_MENU]);
+        common::ControlCharacter(message.wParam, keys[VK_CONTROL], keys[VK_MENU]);
     if (control) {
       characters = *control;
     } else if (record != nullptr && !record->textSuppressed) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/common/cp1252.h"
+#include "platform/common/translate.h"
 #include "platform/web/web_keys.h"
 
 namespace platform::web {
@@ -47,23 +48,6 @@ bool IsOneCharacter(const std::string& key) {
   auto lead = static_cast<unsigned char>(key[0]);
   std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
   return length == key.size();
-}
-
-// The character Windows' translation makes of a key with no text of its own.
-std::optional<char> ControlCharacter(WPARAM virtualKey, bool ctrl, bool alt) {
-  if (alt && !ctrl) return std::nullopt;
-  switch (virtualKey) {
-    case VK_RETURN: return ctrl ? '\n' : '\r';
-    case VK_BACK: return ctrl ? '\x7F' : '\b';
-    case VK_ESCAPE: return '\x1B';
-    case VK_TAB: return ctrl ? std::nullopt : std::optional<char>('\t');
-    default: break;
-  }
-  if (ctrl && !alt) {
-    if (virtualKey >= 'A' && virtualKey <= 'Z') return static_cast<char>(virtualKey - 'A' + 1);
-    if (virtualKey == VK_SPACE) return ' ';
-  }
-  return std::nullopt;
 }
 
 }  // namespace
@@ -223,7 +207,7 @@ bool MessageQueue::TranslateMessage(const MSG& message) {
   std::string characters;
   if (message.message == WM_KEYDOWN) {
     std::optional<char> control =
-        ControlCharacter(message.wParam, keys[VK_CONTROL], keys[VK_MENU]);
+        common::ControlCharacter(message.wParam, keys[VK_CONTROL], keys[VK_MENU]);
     if (control) {
       characters = *control;
     } else if (record != nullptr && !record->textSuppressed) {
