@@ -217,7 +217,7 @@ void SdlPlatform::PumpEvents() {
 
 Uint32 SdlPlatform::InputWindowId() {
   Window* window = InputWindow();
-  return window != nullptr ? SDL_GetWindowID(window->sdl.get()) : 0;
+  return window != nullptr ? SDL_GetWindowID(sdlWindow_.get()) : 0;
 }
 
 bool SdlPlatform::AnythingToTake() {
@@ -282,7 +282,7 @@ void SdlPlatform::TranslateKey(const SDL_KeyboardEvent& key) {
   bool repeat = pressed && key.repeat != 0;
   if (key.keysym.scancode == SDL_SCANCODE_RALT) {
     Window* window = InputWindow();
-    if (pressed && !repeat) altGrDown_ = window != nullptr && rightAltIsAltGr(window->sdl.get());
+    if (pressed && !repeat) altGrDown_ = window != nullptr && rightAltIsAltGr(sdlWindow_.get());
     if (altGrDown_) {
       if (!repeat) PostKey(VK_CONTROL, VK_LCONTROL, pressed, false, key.timestamp);
       PostKey(VK_MENU, VK_RMENU, pressed, repeat, key.timestamp);
@@ -313,7 +313,7 @@ void SdlPlatform::ApplyKeyState(const SDL_KeyboardEvent& key) {
   bool pressed = key.type == SDL_KEYDOWN;
   if (key.keysym.scancode == SDL_SCANCODE_RALT) {
     Window* window = InputWindow();
-    if (pressed) altGrDown_ = window != nullptr && rightAltIsAltGr(window->sdl.get());
+    if (pressed) altGrDown_ = window != nullptr && rightAltIsAltGr(sdlWindow_.get());
     if (altGrDown_) SetKeyState(VK_CONTROL, VK_LCONTROL, pressed);
     if (!pressed) altGrDown_ = false;
   }
@@ -395,7 +395,7 @@ void SdlPlatform::TranslateText(const SDL_TextInputEvent& text) {
 
 void SdlPlatform::TranslateWindowEvent(const SDL_WindowEvent& event) {
   Window* window = InputWindow();
-  if (window == nullptr || event.windowID != SDL_GetWindowID(window->sdl.get())) return;
+  if (window == nullptr || event.windowID != SDL_GetWindowID(sdlWindow_.get())) return;
   switch (event.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
     case SDL_WINDOWEVENT_FOCUS_LOST: {
@@ -460,7 +460,7 @@ bool SdlPlatform::PointerOverClient(int x, int y) {
   int left = 0;
   int top = 0;
   SDL_GetGlobalMouseState(&pointerX, &pointerY);
-  SDL_GetWindowPosition(window->sdl.get(), &left, &top);
+  SDL_GetWindowPosition(sdlWindow_.get(), &left, &top);
   return pointerX >= left && pointerY >= top && pointerX < left + width && pointerY < top + height;
 }
 

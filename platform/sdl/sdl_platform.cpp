@@ -75,7 +75,7 @@ bool HasRealDisplay() {
 }  // namespace
 
 SdlPlatform::SdlPlatform()
-    : StandInPlatform(CreateTtfGlyphs(), &ReadSoundFile) {
+    : OneWindowStandIn(CreateTtfGlyphs(), &ReadSoundFile) {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // The screen is drawn in memory and shown whole: copying it to the window
   // through a GL texture only adds work, and where GL is software (Mesa's
@@ -100,6 +100,7 @@ SdlPlatform::SdlPlatform()
 SdlPlatform::~SdlPlatform() {
   CloseAudio();
   window_.reset();
+  sdlWindow_.reset();
   SDL_Quit();
 }
 
@@ -199,7 +200,7 @@ int SdlPlatform::MessageBoxA(HWND owner, const char* text, const char* caption, 
   Window* parent = FindWindow(owner);
   if (!videoAvailable_ ||
       SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), body.c_str(),
-                               parent != nullptr ? parent->sdl.get() : nullptr) != 0) {
+                               parent != nullptr ? sdlWindow_.get() : nullptr) != 0) {
     // No display: the player reads it on the terminal.
     std::fprintf(stderr, "%s: %s\n", title.c_str(), body.c_str());
   }

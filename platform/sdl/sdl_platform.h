@@ -41,7 +41,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/common/stand_in.h"
+#include "platform/common/stand_in_window.h"
 
 namespace platform::sdl {
 
@@ -100,21 +100,9 @@ bool RightAltIsAltGr(SDL_Window* window);
 inline constexpr int kFrame = 4;     // SM_CXFRAME, SM_CYFRAME
 inline constexpr int kCaption = 20;  // SM_CYCAPTION
 
-// A key message's lParam is a repeat count of 1 and this context code (Alt
+// A key message's lParam is a repeat count of 1 and the context code (Alt
 // held), which DefWindowProcA reads for Alt+F4.  Nothing reads the rest.
-inline constexpr LPARAM kAltHeldBit = LPARAM{1} << 29;
-
-struct Window {
-  HWND handle = nullptr;
-  std::unique_ptr<SDL_Window, decltype(&SDL_DestroyWindow)> sdl{nullptr, &SDL_DestroyWindow};
-  WNDPROC procedure = nullptr;
-  common::Surface client;  // what has been drawn; the screen shows it plus the caret
-  RECT update{};           // the invalid part of the client area
-  bool erase = false;
-  bool focused = false;
-  bool destroying = false;
-  POINT minimumClient, maximumClient;  // WM_GETMINMAXINFO's track sizes, frame removed
-};
+using common::kAltHeldBit;
 
 // Which keys are down at a message, by virtual key.
 using KeySnapshot = std::bitset<256>;
@@ -137,7 +125,7 @@ struct QueuedMessage {
 // the size CreateFontA asked for.  SDL_ttf runs as long as the source.
 std::unique_ptr<common::GlyphSource> CreateTtfGlyphs();
 
-class SdlPlatform final : public common::StandInPlatform {
+class SdlPlatform final : public common::OneWindowStandIn {
  public:
   SdlPlatform();
   ~SdlPlatform() override;
@@ -154,23 +142,12 @@ class SdlPlatform final : public common::StandInPlatform {
   // Asked at each press of right Alt; tests stand in for the window system.
   std::function<bool(SDL_Window*)> rightAltIsAltGr = &RightAltIsAltGr;
 
-  // --- Window class, window and painting (sdl_window.cpp)
-  ATOM RegisterClassA(const WNDCLASSA& windowClass) override;
-  HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                       int x, int y, int width, int height, HWND parent, HMENU menu,
-                       HINSTANCE instance, void* param) override;
+  // --- The window as SDL shows it (sdl_window.cpp); the rest of the
+  // window calls are the shared ones (common/stand_in_window.h)
   bool ShowWindow(HWND window, int command) override;
-  bool UpdateWindow(HWND window) override;
-  bool DestroyWindow(HWND window) override;
-  LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-  LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR newLong) override;
   bool SetWindowTextA(HWND window, const char* text) override;
   bool GetWindowRect(HWND window, RECT& rect) override;
-  HWND GetActiveWindow() override;
   int GetSystemMetrics(int index) override;
-  bool InvalidateRect(HWND window, const RECT* rect, bool erase) override;
-  HDC BeginPaint(HWND window, PAINTSTRUCT& paint) override;
-  bool EndPaint(HWND window, const PAINTSTRUCT& paint) override;
 
   // --- Process, files, time, message box (sdl_platform.cpp)
   DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
@@ -181,28 +158,22 @@ class SdlPlatform final : public common::StandInPlatform {
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
  private:
-  struct WindowClass {
-    std::string name;
-    WNDPROC procedure = nullptr;
-    HBRUSH background = nullptr;
-  };
+  using Window = common::Window;
 
-  // The shared stand-in's hooks
-  common::Surface* ClientSurface(HWND window) override;
+  // The shared stand-in's hooks (sdl_window.cpp)
   void Present(HWND window, const RECT& area) override;
+  bool OpenNativeWindow(const std::string& title, int width, int height,
+                        std::string& whyNot) override;
+  HWND WindowNotOpened(const std::string& whyNot) override;
+  POINT TrackSizesSet(POINT bounded) override;
+  void WindowDestroyed(HWND window) override;
 
   // sdl_platform.cpp.  Closing the device completes the disk driver's file.
   void OpenAudio();
   void CloseAudio();
 
   // sdl_window.cpp
-  Window* FindWindow(HWND handle);
-  // The window that SDL's input goes to: ours, unless it is being destroyed.
-  Window* InputWindow();
-  LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void ResizeClient(int width, int height);
   void ApplyTrackSizes();
-  void PresentAll();
 
   // sdl_messages.cpp
   struct PostedKey {
@@ -236,9 +207,9 @@ class SdlPlatform final : public common::StandInPlatform {
 
   bool videoAvailable_ = false;
   SDL_AudioDeviceID audioDevice_ = 0;
-  std::optional<WindowClass> class_;
-  std::optional<Window> window_;
-  std::uintptr_t nextWindow_ = 0x1000;  // handles are not reused
+  // The one window's, while it exists.
+  std::unique_ptr<SDL_Window, decltype(&SDL_DestroyWindow)> sdlWindow_{nullptr,
+                                                                        &SDL_DestroyWindow};
 
   std::deque<QueuedMessage> queue_;
   std::optional<QueuedMessage> lastTaken_;  // the message PeekMessageA removed last

@@ -85,7 +85,7 @@ bool IsBareName(const char* name) {
 WebPlatform::WebPlatform(std::unique_ptr<Browser> browser) : WebPlatform(browser.release()) {}
 
 WebPlatform::WebPlatform(Browser* browser)
-    : StandInPlatform(std::make_unique<PageGlyphs>(*browser), &ReadSoundFile),
+    : OneWindowStandIn(std::make_unique<PageGlyphs>(*browser), &ReadSoundFile),
       ownedBrowser_(browser),
       browser_(*browser) {
   audio_ = std::make_unique<WebAudio>(browser_, Sound());

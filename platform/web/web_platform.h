@@ -38,7 +38,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/common/stand_in.h"
+#include "platform/common/stand_in_window.h"
 #include "platform/web/web_audio.h"
 #include "platform/web/web_browser.h"
 #include "platform/web/web_queue.h"
@@ -46,20 +46,7 @@
 
 namespace platform::web {
 
-struct Window {
-  HWND handle = nullptr;
-  WNDPROC procedure = nullptr;
-  HBRUSH background = nullptr;
-  common::Surface client;  // what has been drawn; the canvas shows it plus the caret
-  RECT update{};           // the invalid part of the client area
-  bool erase = false;
-  bool focused = false;
-  bool destroying = false;
-  POINT minimumClient;  // from WM_GETMINMAXINFO's track sizes
-  POINT maximumClient;
-};
-
-class WebPlatform final : public common::StandInPlatform {
+class WebPlatform final : public common::OneWindowStandIn {
  public:
   explicit WebPlatform(std::unique_ptr<Browser> browser);
   ~WebPlatform() override;
@@ -75,23 +62,12 @@ class WebPlatform final : public common::StandInPlatform {
   void PostQuitMessage(int exitCode) override;
   SHORT GetKeyState(int virtualKey) override;
 
-  // --- Window class, window and painting (web_window.cpp)
-  ATOM RegisterClassA(const WNDCLASSA& windowClass) override;
-  HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                       int x, int y, int width, int height, HWND parent, HMENU menu,
-                       HINSTANCE instance, void* param) override;
+  // --- The window as the page shows it (web_window.cpp); the rest of the
+  // window calls are the shared ones (platform/common/stand_in_window.h)
   bool ShowWindow(HWND window, int command) override;
-  bool UpdateWindow(HWND window) override;
-  bool DestroyWindow(HWND window) override;
-  LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-  LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR newLong) override;
   bool SetWindowTextA(HWND window, const char* text) override;
   bool GetWindowRect(HWND window, RECT& rect) override;
-  HWND GetActiveWindow() override;
   int GetSystemMetrics(int index) override;
-  bool InvalidateRect(HWND window, const RECT* rect, bool erase) override;
-  HDC BeginPaint(HWND window, PAINTSTRUCT& paint) override;
-  bool EndPaint(HWND window, const PAINTSTRUCT& paint) override;
 
   // --- Drawing as the shared stand-in does it, with the screen's text
   // kept beside (web_window.cpp)
@@ -115,24 +91,20 @@ class WebPlatform final : public common::StandInPlatform {
   int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
 
  private:
-  struct WindowClass {
-    std::string name;
-    WNDPROC procedure = nullptr;
-    HBRUSH background = nullptr;
-  };
+  using Window = common::Window;
 
   explicit WebPlatform(Browser* browser);  // takes it
 
-  // The shared stand-in's hooks
-  common::Surface* ClientSurface(HWND window) override;
+  // The shared stand-in's hooks (web_window.cpp)
   void Present(HWND window, const RECT& area) override;
+  bool OpenNativeWindow(const std::string& title, int width, int height,
+                        std::string& whyNot) override;
+  HWND WindowNotOpened(const std::string& whyNot) override;
+  void WindowDestroyed(HWND window) override;
+  void Erased(const RECT& area) override;
+  void ResizeClient(int width, int height) override;
 
   // web_window.cpp
-  Window* FindWindow(HWND handle);
-  Window* InputWindow();
-  LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void ResizeClient(int width, int height);
-  void PresentAll();
   void ShowScreenText();
 
   // web_messages.cpp
@@ -144,9 +116,6 @@ class WebPlatform final : public common::StandInPlatform {
   std::unique_ptr<Browser> ownedBrowser_;
   Browser& browser_;
   std::unique_ptr<WebAudio> audio_;
-  std::optional<WindowClass> class_;
-  std::optional<Window> window_;
-  std::uintptr_t nextWindow_ = 0x1000;  // handles are not reused
   std::set<HDC> windowContexts_;        // the DCs that draw on the window
   MessageQueue queue_;
   ScreenText screenText_;
