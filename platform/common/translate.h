@@ -1,15 +1,19 @@
-// What TranslateMessage makes of a key down on its own, shared by the
-// stand-ins so that Enter, Backspace and the Ctrl letters type the same
-// characters on every build.
+// What TranslateMessage makes of a key message, shared by the stand-ins so
+// that Enter, Backspace, the Ctrl letters and typed text come out as the
+// same characters on every build.
 #pragma once
 
-#include <optional>
+#include <string>
 
 #include "platform/platform.h"
 
 namespace platform::common {
 
-// The character Windows' translation makes of a key with no text of its own.
-std::optional<char> ControlCharacter(WPARAM virtualKey, bool ctrl, bool alt);
+// The characters, in order, of the WM_CHARs that TranslateMessage posts for
+// a key message: a WM_KEYDOWN's control character, else the text typed with
+// it (null when there is none, or when Alt or Ctrl alone keep it from being
+// typed); nothing for any other message.
+std::string TranslatedCharacters(UINT message, WPARAM virtualKey, bool ctrl, bool alt,
+                                 const std::string* text);
 
 }  // namespace platform::common

@@ -115,16 +115,9 @@ bool SdlPlatform::TranslateMessage(const MSG& message) {
   QueuedMessage* record =
       lastTaken_ && lastTaken_->message == message ? &*lastTaken_ : nullptr;
   const KeySnapshot& keys = record != nullptr ? record->keys : takenKeys_;
-  std::string characters;
-  if (message.message == WM_KEYDOWN) {
-    std::optional<char> control =
-        common::ControlCharacter(message.wParam, keys[VK_CONTROL], keys[VK_MENU]);
-    if (control) {
-      characters = *control;
-    } else if (record != nullptr && !record->textSuppressed) {
-      characters = record->text;
-    }
-  }
+  std::string characters = common::TranslatedCharacters(
+      message.message, message.wParam, keys[VK_CONTROL], keys[VK_MENU],
+      record != nullptr && !record->textSuppressed ? &record->text : nullptr);
   if (record != nullptr) record->translated = true;
   for (auto c = characters.rbegin(); c != characters.rend(); ++c) {
     QueuedMessage character;
