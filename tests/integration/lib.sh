@@ -66,6 +66,7 @@ WORK="$(mktemp -d "${TMPDIR:-/tmp}/mirabo-it.XXXXXX")"
 STARTED_PIDS=()           # killed at exit, last started first
 WINESERVERS_TO_STOP=()    # "prefix:server" pairs
 SCRATCH_DIRS=()           # removed at exit with WORK
+SOUND_LOGGER_PIDS=()      # reading a Windows build's sound (route_wine_sound)
 
 cleanup() {
   local status=$? index entry pid
@@ -390,8 +391,21 @@ route_wine_sound() {
       OPENINGS="$(mktemp -d /dev/shm/mirabo-openings.XXXXXX 2>/dev/null)" || OPENINGS="$WORK/openings"
       [ "${OPENINGS#/dev/shm/}" != "$OPENINGS" ] && SCRATCH_DIRS+=("$OPENINGS")
       mkdir -p "$OPENINGS"
-      printf 'pcm.!default { type file slave.pcm "null" file "| %s %s %%r %%c %%b" format "raw" }\n' \
-        "$logger" "$OPENINGS" >"$HOME/.asoundrc"
+      # One named pipe per format the program plays in, each read by a
+      # sound_logger that waits for the next opening: the plugin then only
+      # opens a file, where a "| command" would start a process inside the
+      # program's play call at every opening.
+      local rate channels bits pipe
+      while read -r rate channels bits; do
+        pipe="$OPENINGS/device-$rate-$channels-$bits"
+        mkfifo "$pipe" || fail "could not make the pipe $pipe"
+        "$logger" "$OPENINGS" "$pipe" "$rate" "$channels" "$bits" 199>&- &
+        STARTED_PIDS+=("$!")
+        SOUND_LOGGER_PIDS+=("$!")
+      done < <(harness capture wine-formats "$VOICE")
+      [ "${#SOUND_LOGGER_PIDS[@]}" -gt 0 ] || fail "no format to listen for the program's sound in"
+      printf 'pcm.!default { type file slave.pcm "null" file "%s/device-%%r-%%c-%%b" format "raw" }\n' \
+        "$OPENINGS" >"$HOME/.asoundrc"
       ;;
     none)
       # The device that would capture the sound is there, for the test to
@@ -500,9 +514,8 @@ window_diagnosis() {
   ps -eo pid,cls,rtprio,pcpu,stat,comm --sort=-pcpu 2>/dev/null | head -n 12
 }
 
-# The program's Wine process (every thread) and its wineserver at the
-# real-time priority; the processes Wine starts later from the program's
-# threads (sound_logger among them) inherit it.
+# The program's Wine process (every thread), its wineserver and the
+# sound_loggers that read its sound at the real-time priority.
 raise_wine_priority() {
   local level="$1" process server=""
   process="$(pgrep -P "$PROGRAM_PID" | head -n 1)"
@@ -516,7 +529,12 @@ raise_wine_priority() {
   [ -n "$server" ] || fail "no wineserver of $WINEPREFIX is running"
   chrt -a -f -p "$level" "$process" >/dev/null && chrt -a -f -p "$level" "$server" >/dev/null ||
     fail "could not raise the priority of the Wine processes $process and $server"
-  echo "Raised the program's Wine process $process and its wineserver $server to 'chrt -f $level'"
+  local logger
+  for logger in "${SOUND_LOGGER_PIDS[@]}"; do
+    chrt -f -p "$level" "$logger" >/dev/null || fail "could not raise the priority of sound_logger $logger"
+  done
+  echo "Raised the program's Wine process $process, its wineserver $server" \
+    "and ${#SOUND_LOGGER_PIDS[@]} sound_logger(s) to 'chrt -f $level'"
 }
 
 # --- Windows, keys and photographs ----------------------------------------------

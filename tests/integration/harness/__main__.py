@@ -104,6 +104,12 @@ def capture_commands(group):
     command.set_defaults(run=lambda a: wine_sound.check_game(a.openings, a.voice, a.timeline,
                                                              a.exited_at, a.mute))
 
+    command = commands.add_parser("wine-formats", help="print the formats a Windows build "
+                                  "opens the sound device in, one RATE CHANNELS BITS a line: "
+                                  "its tones', and VOICE's where it is a voice file")
+    command.add_argument("voice")
+    command.set_defaults(run=lambda a: wine_sound.print_formats(a.voice))
+
     command = commands.add_parser("wine-silent", help="a Windows build without a sound device: "
                                   "no opening, and the game as long as its waits")
     command.add_argument("openings")

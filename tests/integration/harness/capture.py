@@ -13,6 +13,7 @@ Two kinds of capture:
 
 import array
 import os
+import stat
 import sys
 import time
 from typing import List, NamedTuple, Optional
@@ -143,6 +144,11 @@ class Opening(NamedTuple):
         return f"{self.rate} Hz, {self.channels} channel(s), {self.bits} bits"
 
 
+# The named pipes, one per format, that ALSA's file plugin writes the
+# openings into: PIPE_PREFIX + "RATE-CHANNELS-BITS".
+PIPE_PREFIX = "device-"
+
+
 def load_openings(directory):
     """Every opening logged in the directory, in the order they were opened.
     A file without a line in the log is an opening that was never closed
@@ -157,9 +163,19 @@ def load_openings(directory):
                     logged[fields[6]] = fields
     openings: List[Opening] = []
     for name in os.listdir(directory):
+        path = os.path.join(directory, name)
+        if name.startswith(PIPE_PREFIX):
+            # The plugin made a plain file where no pipe was: an opening
+            # in a format nobody listened for, its times unknown.
+            if stat.S_ISREG(os.stat(path).st_mode):
+                _, rate, channels, bits = name.split("-")
+                with open(path, "rb") as raw:
+                    openings.append(Opening(os.stat(path).st_mtime, None, int(rate),
+                                            int(channels), int(bits), raw.read(), name))
+            continue
         if not name.endswith(".raw"):
             continue
-        with open(os.path.join(directory, name), "rb") as raw:
+        with open(path, "rb") as raw:
             data = raw.read()
         fields = logged.get(name)
         if fields:

@@ -2,7 +2,8 @@
 sound device that sound_logger wrote (see capture.load_openings).
 
 What Wine's winealsa delivers through ALSA's file plugin (with the null
-device behind it, which takes samples as fast as they come):
+device behind it, which takes samples as fast as they come, and a named
+pipe per format in front of sound_logger):
 
 - each MCI play is one opening in the voice file's own format (16-bit
   mono at its rate), holding the play's whole sample range byte for byte,
@@ -14,8 +15,11 @@ device behind it, which takes samples as fast as they come):
   the null device takes them faster than real time, its length says
   nothing, but its closing comes with the stop, to within winealsa's 10 ms
   period;
-- an opening's time is when the plugin started sound_logger, which is when
-  the stream's format was set, right after the play or tone call began.
+- an opening's time is when the plugin opened its format's pipe, which is
+  when the stream's format was set, right after the play or tone call
+  began;
+- an opening in a format nobody listens for lands in a plain file of the
+  pipe's name, which load_openings reports as an opening never closed.
 """
 
 import struct
@@ -70,6 +74,19 @@ class Voice:
 
     def range(self, first, end):
         return self.data[first * self.frame_bytes:end * self.frame_bytes]
+
+
+def print_formats(voice_path):
+    formats = [TONE_FORMAT]
+    try:
+        voice = Voice(voice_path)
+    except (OSError, SystemExit):
+        voice = None  # no voice, or a broken one: the game is mute
+    if voice is not None and voice.format not in formats:
+        formats.append(voice.format)
+    for rate, channels, bits in formats:
+        print(rate, channels, bits)
+    return 0
 
 
 def fmt(opening):
