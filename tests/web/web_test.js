@@ -149,6 +149,7 @@ async function typedGame(playwright) {
     const page = await lib.openPage(browser.context, url, { recordSound: true });
     await page.waitForFunction(() => !document.getElementById('tela').hidden && document.activeElement.id === 'tela',
                                null, { timeout: 30000 });
+    lib.raisePriority(browser);
     // Typed ahead, while the start message is being spoken.
     for (const key of ['Enter', '0', 'Enter', '8', 'Enter', '2', 'Enter', '2', 'Enter']) {
       await page.keyboard.press(key);
